@@ -341,6 +341,13 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def version_string(self):
         return "KelvaraTestBackend/1.0"
 
+    def handle_expect_100(self):
+        # The installer sends "Expect: 100-continue" with every POST, and its body right
+        # away. Wine's WinHTTP fails on an interim "100 Continue" reply
+        # (ERROR_WINHTTP_INVALID_SERVER_RESPONSE), and a server may leave it out when the
+        # body comes anyway, so the final reply is the only one.
+        return True
+
     def do_GET(self):
         self.answer()
 

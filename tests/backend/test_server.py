@@ -4,6 +4,7 @@ import hashlib
 import http.client
 import json
 import os
+import socket
 import ssl
 import subprocess
 import sys
@@ -136,6 +137,21 @@ class BackendTest(unittest.TestCase):
             start = time.monotonic()
             self.fetch(path)
             self.assertGreaterEqual(time.monotonic() - start, least, path)
+
+    def test_post_expecting_continue_gets_only_the_final_reply(self):
+        # Wine's WinHTTP sends the body at once and cannot read an interim 100 reply.
+        self.routes({"/o": {"json": {"l": "US"}}})
+        request = (b"POST /o HTTP/1.1\r\nHost: localhost\r\nExpect: 100-continue\r\n"
+                   b"Content-Type: application/json\r\nContent-Length: 2\r\n"
+                   b"Connection: close\r\n\r\n{}")
+        with socket.create_connection(("127.0.0.1", self.backend.port), timeout=10) as raw:
+            with self.tls.wrap_socket(raw, server_hostname="localhost") as connection:
+                connection.sendall(request)
+                reply = b""
+                while data := connection.recv(4096):
+                    reply += data
+        self.assertTrue(reply.startswith(b"HTTP/1.1 200 "), reply)
+        self.assertTrue(reply.endswith(b'\r\n\r\n{"l":"US"}'), reply)
 
     def test_refused_request_gets_no_reply_but_is_logged(self):
         self.routes({"/o": {"refuse": True}})
