@@ -27,7 +27,8 @@ struct StoreCloser {
 using CertStore = std::unique_ptr<std::remove_pointer_t<HCERTSTORE>, StoreCloser>;
 
 int Fail(const char* what, DWORD code) {
-    std::fprintf(stderr, "import_ca: %s (error %lu)\n", what, static_cast<unsigned long>(code));
+    std::fprintf(stderr, "import_ca: %s (error %lu, 0x%08lX)\n", what,
+                 static_cast<unsigned long>(code), static_cast<unsigned long>(code));
     return 1;
 }
 
@@ -71,8 +72,8 @@ int wmain(int argc, wchar_t** argv) {
     if (!ReadWholeFile(argv[1], der, error)) return Fail("cannot read the certificate file", error);
     if (der.empty()) return Fail("the certificate file is empty", ERROR_INVALID_DATA);
 
-    CertStore root(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE,
-                                 L"Root"));
+    CertStore root(
+        CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root"));
     if (!root) return Fail("cannot open the local machine Root store", GetLastError());
 
     if (!CertAddEncodedCertificateToStore(root.get(), X509_ASN_ENCODING | PKCS_7_ASN_ENCODING,
