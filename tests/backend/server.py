@@ -137,8 +137,8 @@ def check_reply(reply):
         raise ValueError(f"length must be a number, \"none\" or \"chunked\": {reply['length']!r}")
     if reply.get("chunk_size", 1) < 1:
         raise ValueError("chunk_size must be positive")
-    for key in ("generate", "cut_after"):
-        if reply.get(key, 0) < 0:
+    for key in ("generate", "cut_after", "delay", "chunk_delay", "length"):
+        if not isinstance(reply.get(key, 0), str) and reply.get(key, 0) < 0:
             raise ValueError(f"{key} must not be negative")
     if not all(isinstance(v, str) for v in reply.get("headers", {}).values()):
         raise ValueError("header values must be strings")
@@ -385,7 +385,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             reply = default_reply(self.command, path, server.files_dir)
         try:
             self.send_reply(reply)
-        except (ConnectionError, ssl.SSLError, socket.timeout):
+        except OSError:  # the client went away (or timed out) during the reply
             self.close_connection = True
 
     def drop_connection(self):
@@ -428,13 +428,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.send_header("Content-Length", str(body.size))
         elif length == "chunked":
             self.send_header("Transfer-Encoding", "chunked")
-        elif length == "none":
-            self.send_header("Connection", "close")
-        else:
+        elif length != "none":
             self.send_header("Content-Length", str(length))
             if length != body.size:
                 self.close_connection = True
-        if reply.get("close"):
+        if reply.get("close") or length == "none":
             self.send_header("Connection", "close")
         self.end_headers()
 
@@ -546,7 +544,10 @@ def main(argv=None):
         cert, key = (args.cert, args.key) if args.cert else ensure_certs(DEFAULT_CERT_DIR)
         tls = tls_context(cert, key)
     request_log = RequestLog(args.log)
-    server = BackendServer((args.host, args.port), scenario, request_log, args.files, tls)
+    try:
+        server = BackendServer((args.host, args.port), scenario, request_log, args.files, tls)
+    except OSError as error:
+        sys.exit(f"server.py: cannot listen on {args.host}:{args.port}: {error}")
 
     stop = threading.Event()
     signal.signal(signal.SIGTERM, lambda *_: stop.set())
