@@ -1,0 +1,78 @@
+#include "config/configuration_manager.h"
+
+#include "config/build_settings.h"
+#include "ui/message_box.h"
+
+#include <vector>
+
+namespace {
+
+// Never deleted: the record lives until process exit, past every static destructor.
+std::shared_ptr<ConfigurationManager>* g_instance = nullptr;
+INIT_ONCE g_initOnce = INIT_ONCE_STATIC_INIT;
+
+std::wstring ServiceUrl(const wchar_t* path) {
+    return std::wstring(L"https://") + build::kServiceHost + path;
+}
+
+}  // namespace
+
+int WizardTypeFromName(const std::wstring& name) {
+    static const std::pair<const wchar_t*, int> kTypes[] = {{L"DLM", 1}, {L"ISV", 2}};
+    for (const auto& [typeName, type] : kTypes) {
+        if (name == typeName) return type;
+    }
+    return 0;
+}
+
+std::wstring FormatFileVersion(DWORD versionMS, DWORD versionLS) {
+    return std::to_wstring(HIWORD(versionMS)) + L"." + std::to_wstring(LOWORD(versionMS)) + L"." +
+           std::to_wstring(HIWORD(versionLS)) + L"." + std::to_wstring(LOWORD(versionLS));
+}
+
+std::wstring ModuleFileVersion() {
+    HMODULE module = GetModuleHandleW(nullptr);
+    HRSRC info = FindResourceW(module, MAKEINTRESOURCEW(1), RT_VERSION);
+    if (!info) return {};
+    HGLOBAL loaded = LoadResource(module, info);
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    DWORD size = SizeofResource(module, info);
+    if (!data || size == 0) return {};
+    // VerQueryValue may write into the block, so it works on a copy.
+    std::vector<BYTE> copy(static_cast<const BYTE*>(data), static_cast<const BYTE*>(data) + size);
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(copy.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || !fixed ||
+        length < sizeof(VS_FIXEDFILEINFO)) {
+        return {};
+    }
+    return FormatFileVersion(fixed->dwFileVersionMS, fixed->dwFileVersionLS);
+}
+
+ConfigurationManager::ConfigurationManager() {
+    m_wizardType = WizardTypeFromName(build::kWizardTypeName);
+    if (m_wizardType == 0) ShowMessageBox(nullptr, L"Unknown wizard type", L"", MB_OK);
+    m_failureEventFlag = true;
+    m_btMode = build::kBtMode;
+    m_classicMode = build::kClassicMode;
+    m_version = ModuleFileVersion();
+    m_configUrl = ServiceUrl(L"/o");
+    m_analyticsUrl = ServiceUrl(L"/zbd");
+    m_brand = L"Tovanta";
+    m_installerId = L"Tovanta_DLM";
+    m_setupId = L"Tovanta_3cpp";
+    m_fileBaseUrl = ServiceUrl(L"/f/");
+    m_backgroundColour = RGB(250, 250, 250);
+    m_brandColour = RGB(2, 119, 189);
+    m_defaultPrivacyUrl = build::kPrivacyUrl;
+}
+
+BOOL CALLBACK ConfigurationManager::Construct(PINIT_ONCE, PVOID, PVOID*) {
+    g_instance = new std::shared_ptr<ConfigurationManager>(new ConfigurationManager());
+    return TRUE;
+}
+
+std::shared_ptr<ConfigurationManager> ConfigurationManager::GetInstance() {
+    InitOnceExecuteOnce(&g_initOnce, &ConfigurationManager::Construct, nullptr, nullptr);
+    return *g_instance;
+}

@@ -1,0 +1,47 @@
+// Base of every wizard page: common look, localised controls and the two host callbacks.
+#pragma once
+
+#include "ui/dialog.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+class LanguageManager;
+
+// The footer button a page reports to the host. Values are fixed.
+enum class ButtonType { Next = 0, Accept = 1, Close = 2, Decline = 3, Finish = 4, Back = 5 };
+
+using ButtonCallback = std::function<void(ButtonType)>;
+using ErrorCallback = std::function<void(const std::wstring& title, const std::wstring& text)>;
+
+class IPage : public ui::Dialog {
+public:
+    static constexpr int kFooterId = 1002;
+
+    IPage(std::shared_ptr<LanguageManager> languageManager, UINT templateId);
+    ~IPage() override;
+
+    // Called by the host each time the page becomes the current page.
+    virtual void OnNavigateToPage() = 0;
+    virtual void SetButtonCallback(ButtonCallback callback) = 0;
+    virtual void SetErrorCallback(ErrorCallback callback) = 0;
+    // Re-applies the texts of the localised controls; overrides call this base.
+    virtual void UpdateTexts();
+    virtual std::wstring GetPageName() const = 0;
+
+protected:
+    void AddLocalizedControl(int controlId, std::string key);
+    HBRUSH OnCtlColor(HDC dc, HWND control, UINT type) override;
+    // Enter and Escape never close or advance a page.
+    void OnOK() override {}
+    void OnCancel() override {}
+
+    std::shared_ptr<LanguageManager> m_languageManager;
+
+private:
+    std::vector<std::pair<int, std::string>> m_localizedControls;
+    win32::unique_hbrush m_footerBrush;
+};
