@@ -98,6 +98,9 @@ bool CKelvaraDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
             if (!IsIconic(GetSafeHwnd())) return false;
             OnPaint();
             return true;
+        case WM_CLOSE:
+            EndDialog(IDCANCEL);
+            return true;
         case WM_QUERYDRAGICON:
             result = reinterpret_cast<LRESULT>(m_hIcon);
             return true;

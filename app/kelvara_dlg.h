@@ -19,8 +19,9 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
-    // Enter never ends the wizard.
+    // Enter and Escape never end the wizard; only the close procedure does.
     void OnOK() override {}
+    void OnCancel() override {}
     HBRUSH OnCtlColor(HDC dc, HWND control, UINT type) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 

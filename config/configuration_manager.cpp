@@ -3,6 +3,10 @@
 #include "config/build_settings.h"
 #include "ui/message_box.h"
 
+#include <knownfolders.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
 #include <vector>
 
 namespace {
@@ -13,6 +17,30 @@ INIT_ONCE g_initOnce = INIT_ONCE_STATIC_INIT;
 
 std::wstring ServiceUrl(const wchar_t* path) {
     return std::wstring(L"https://") + build::kServiceHost + path;
+}
+
+std::wstring TempFolder() {
+    wchar_t buffer[MAX_PATH] = {};
+    return GetTempPathW(MAX_PATH, buffer) > 0 ? buffer : L"";
+}
+
+std::wstring DownloadsFolder() {
+    PWSTR path = nullptr;
+    std::wstring result;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Downloads, 0, nullptr, &path)) && path) result = path;
+    CoTaskMemFree(path);
+    return result;
+}
+
+std::wstring DocumentsFolder() {
+    wchar_t buffer[MAX_PATH] = {};
+    return SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, buffer)) ? buffer : L"";
+}
+
+// The working directory when it could be made, else empty.
+std::wstring NewWorkingDirectory() {
+    std::wstring dir = CreateWorkingDirectory();
+    return !dir.empty() && PathIsDirectoryW(dir.c_str()) ? dir : L"";
 }
 
 }  // namespace
@@ -49,6 +77,35 @@ std::wstring ModuleFileVersion() {
     return FormatFileVersion(fixed->dwFileVersionMS, fixed->dwFileVersionLS);
 }
 
+std::wstring CreateWorkingDirectory() {
+    wchar_t path[MAX_PATH] = {};
+    if (GetTempPathW(MAX_PATH, path) == 0) return {};
+    // A unique empty file reserves the name; the directory takes its place.
+    if (GetTempFileNameW(path, L"ISV", 0, path) == 0) return {};
+    DeleteFileW(path);
+    CreateDirectoryW(path, nullptr);
+    return path;
+}
+
+void ConfigurationManager::InitDownloadFlowFolders() {
+    for (auto folder : {&DownloadsFolder, &DocumentsFolder, &TempFolder}) {
+        m_downloadFolder = folder();
+        if (!m_downloadFolder.empty()) break;
+    }
+    if (m_downloadFolder.empty()) m_downloadFolder = L"C:\\";
+    m_workingDirectory = NewWorkingDirectory();
+}
+
+void ConfigurationManager::InitInstallFlowFolders() {
+    m_productTitle = L"Tovanta";
+    m_downloadUrl = build::kMainProductUrl;
+    m_mainInstallerArguments = build::kMainInstallerArguments;
+    m_launchPath = build::kLaunchPath;
+    m_launchArguments = build::kLaunchArguments;
+    m_workingDirectory = NewWorkingDirectory();
+    m_downloadFolder = m_workingDirectory;
+}
+
 ConfigurationManager::ConfigurationManager() {
     m_wizardType = WizardTypeFromName(build::kWizardTypeName);
     if (m_wizardType == 0) ShowMessageBox(nullptr, L"Unknown wizard type", L"", MB_OK);
@@ -65,6 +122,8 @@ ConfigurationManager::ConfigurationManager() {
     m_backgroundColour = RGB(250, 250, 250);
     m_brandColour = RGB(2, 119, 189);
     m_defaultPrivacyUrl = build::kPrivacyUrl;
+    if (m_wizardType == 1) InitDownloadFlowFolders();
+    if (m_wizardType == 2) InitInstallFlowFolders();
 }
 
 BOOL CALLBACK ConfigurationManager::Construct(PINIT_ONCE, PVOID, PVOID*) {

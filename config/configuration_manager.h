@@ -74,7 +74,13 @@ public:
 private:
     ConfigurationManager();
     static BOOL CALLBACK Construct(PINIT_ONCE, PVOID, PVOID*);
+    void InitDownloadFlowFolders();
+    void InitInstallFlowFolders();
 };
+
+// Creates a new, uniquely named directory in the user's temporary folder and returns its
+// path; the caller checks that it is a directory.
+std::wstring CreateWorkingDirectory();
 
 // Wizard type of a type name: "DLM" -> 1, "ISV" -> 2, anything else -> 0.
 int WizardTypeFromName(const std::wstring& name);

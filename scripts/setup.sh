@@ -11,7 +11,7 @@ PACKAGES=(
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
   libz-mingw-w64-dev nlohmann-json3-dev googletest
   cmake ninja-build ccache dpkg-dev curl xz-utils
-  xvfb xauth imagemagick openssl python3
+  xvfb xauth imagemagick openssl python3 iproute2 util-linux
 )
 
 SUDO=""

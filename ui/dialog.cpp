@@ -81,9 +81,9 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
             return OnInitDialog();
         case WM_COMMAND: {
             const int id = LOWORD(wParam);
-            if (id == IDOK && lParam == 0) {
+            if (id == IDOK) {
                 OnOK();
-            } else if (id == IDCANCEL && lParam == 0) {
+            } else if (id == IDCANCEL) {
                 OnCancel();
             } else {
                 OnCommand(id, HIWORD(wParam));

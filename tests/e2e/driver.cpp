@@ -5,7 +5,7 @@
 //   gone <title> [ms]             wait until no such window is left
 //   controls <title>              one line per visible control: id, class, text
 //   text <title> <id>             text of the visible control with this id
-//   click <title> <id>            post a click to the visible button with this id
+//   click <title> <id>            click the visible button with this id
 //   select <title> <id> <index>   select a combo entry and notify the dialog
 //   key <title> enter|escape      post the key to the window
 //   syscommand <title> <number>   post a system-menu command (0xF060 closes)
@@ -63,9 +63,17 @@ struct Search {
     HWND found = nullptr;
 };
 
+// The caption of a window of another process, read without sending it a message (a
+// window still starting up would make the search wait).
+std::wstring CaptionOf(HWND window) {
+    wchar_t buffer[512] = {};
+    GetWindowTextW(window, buffer, 512);
+    return buffer;
+}
+
 BOOL CALLBACK MatchTitle(HWND window, LPARAM data) {
     auto* s = reinterpret_cast<Search*>(data);
-    if (IsWindowVisible(window) && TextOf(window) == s->title) {
+    if (IsWindowVisible(window) && CaptionOf(window) == s->title) {
         s->found = window;
         return FALSE;
     }
@@ -145,7 +153,7 @@ int Run(const std::vector<std::wstring>& args) {
     if (command == L"msgbox") {
         HWND box = WaitMessageBox(static_cast<DWORD>(number(1, 5000)));
         if (!box) return Fail("no message box");
-        std::printf("{\"caption\": %s, \"text\": %s}\n", Json(TextOf(box)).c_str(),
+        std::printf("{\"caption\": %s, \"text\": %s}\n", Json(CaptionOf(box)).c_str(),
                     Json(TextOf(GetDlgItem(box, 0xFFFF))).c_str());
         return 0;
     }
@@ -188,7 +196,24 @@ int Run(const std::vector<std::wstring>& args) {
     if (command == L"click") {
         HWND control = VisibleControl(top, static_cast<int>(number(2, 0)));
         if (!control) return Fail("control not found");
-        PostMessageW(control, BM_CLICK, 0, 0);
+        // What a click amounts to: check boxes and radio buttons change state, then the
+        // dialog hears of it. (BM_CLICK depends on mouse capture, unreliable across processes.)
+        const LONG type = GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK;
+        if (type == BS_AUTOCHECKBOX) {
+            const bool checked = SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+            SendMessageW(control, BM_SETCHECK, checked ? BST_UNCHECKED : BST_CHECKED, 0);
+        } else if (type == BS_AUTORADIOBUTTON) {
+            SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
+            for (HWND other = control;;) {
+                other = GetNextDlgGroupItem(GetParent(control), other, FALSE);
+                if (!other || other == control) break;
+                if ((GetWindowLongW(other, GWL_STYLE) & BS_TYPEMASK) == BS_AUTORADIOBUTTON) {
+                    SendMessageW(other, BM_SETCHECK, BST_UNCHECKED, 0);
+                }
+            }
+        }
+        PostMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(control));
         return 0;
     }
     if (command == L"select") {

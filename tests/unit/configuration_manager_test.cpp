@@ -1,6 +1,7 @@
 #include "config/configuration_manager.h"
 
 #include <gtest/gtest.h>
+#include <shlwapi.h>
 
 #include <thread>
 #include <vector>
@@ -49,4 +50,21 @@ TEST(Configuration, ThreadsStartingTogetherShareOneInstance) {
     }
     for (auto& thread : threads) thread.join();
     for (auto* instance : seen) EXPECT_EQ(instance, ConfigurationManager::GetInstance().get());
+}
+
+TEST(Configuration, DownloadFlowUsesDownloadsAndAFreshWorkingDirectory) {
+    auto config = ConfigurationManager::GetInstance();
+    EXPECT_NE(config->m_downloadFolder.find(L"Downloads"), std::wstring::npos);
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring dir = config->m_workingDirectory;
+    ASSERT_EQ(dir.rfind(temp, 0), 0u) << "inside the temporary folder";
+    EXPECT_EQ(dir.substr(wcslen(temp), 3), L"ISV");
+    EXPECT_TRUE(PathIsDirectoryW(dir.c_str()));
+
+    const std::wstring another = CreateWorkingDirectory();
+    EXPECT_NE(another, dir);
+    EXPECT_TRUE(PathIsDirectoryW(another.c_str()));
+    EXPECT_TRUE(RemoveDirectoryW(another.c_str()));
+    EXPECT_TRUE(RemoveDirectoryW(dir.c_str()));
 }

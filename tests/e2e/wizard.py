@@ -1,0 +1,104 @@
+"""Starts the installer under Wine and drives it through the project's driver program."""
+import json
+import os
+import subprocess
+import tempfile
+import time
+
+BUILD = os.environ.get("KELVARA_BUILD", "")
+SCREENSHOTS = os.path.join(BUILD, "screenshots")
+
+
+def wine_env(**extra):
+    env = dict(os.environ)
+    env.setdefault("WINEDEBUG", "-all")
+    env.update({k: v for k, v in extra.items() if v is not None})
+    return env
+
+
+class Driver:
+    """One call of the driver program per action (about 40 ms with a warm wineserver)."""
+
+    def __init__(self, env=None):
+        self.exe = os.environ["KELVARA_DRIVER"]
+        self.env = env or wine_env()
+
+    def run(self, *args, check=True):
+        # Output goes to a file, not a pipe: Wine's own background processes, when this call
+        # starts them, inherit the descriptors and would hold a pipe open for good.
+        with tempfile.TemporaryFile() as out:
+            done = subprocess.run(["wine", self.exe, *map(str, args)], env=self.env, stdin=subprocess.DEVNULL,
+                                  stdout=out, stderr=subprocess.DEVNULL, timeout=60)
+            out.seek(0)
+            text = out.read().decode("utf-8", "replace")
+        lines = [json.loads(l) for l in text.splitlines() if l.startswith("{")]
+        if check and done.returncode != 0:
+            raise AssertionError(f"driver {args}: {lines}")
+        return lines
+
+    def wait(self, title, ms=15000):
+        return self.run("wait", title, ms)
+
+    def gone(self, title, ms=5000):
+        return self.run("gone", title, ms, check=False) == []
+
+    def controls(self, title):
+        return self.run("controls", title)
+
+    def text(self, title, control_id):
+        return self.run("text", title, control_id)[0]["text"]
+
+    def click(self, title, control_id):
+        self.run("click", title, control_id)
+
+    def select(self, title, control_id, index):
+        self.run("select", title, control_id, index)
+
+    def key(self, title, name):
+        self.run("key", title, name)
+
+    def syscommand(self, title, command):
+        self.run("syscommand", title, command)
+
+    def msgbox(self, ms=5000):
+        lines = self.run("msgbox", ms, check=False)
+        return lines[0] if lines and "error" not in lines[0] else None
+
+    def answer(self, button_id, ms=5000):
+        self.run("answer", button_id, ms)
+
+    def rect(self, title):
+        return self.run("rect", title)[0]
+
+
+class Wizard:
+    """A running installer process."""
+
+    def __init__(self, exe, env=None):
+        self.env = env or wine_env()
+        self.process = subprocess.Popen(["wine", exe], env=self.env, stdin=subprocess.DEVNULL,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def exit_code(self, timeout=30):
+        return self.process.wait(timeout=timeout)
+
+    def running(self):
+        return self.process.poll() is None
+
+    def kill(self):
+        if self.running():
+            self.process.kill()
+            self.process.wait()
+
+
+def screenshot(name, driver=None, title=None):
+    """Saves the screen (or one window of it) as screenshots/NAME.png in the build folder."""
+    os.makedirs(SCREENSHOTS, exist_ok=True)
+    path = os.path.join(SCREENSHOTS, name + ".png")
+    time.sleep(0.3)  # let the last paint reach the display
+    crop = []
+    if driver and title:
+        r = driver.rect(title)
+        crop = ["-crop", f"{r['right'] - r['left']}x{r['bottom'] - r['top']}+{r['left']}+{r['top']}", "+repage"]
+    subprocess.run(["import", "-window", "root", *crop, path], check=True, env=os.environ)
+    return path
