@@ -1,0 +1,16 @@
+# Configuration, languages, start-up; the back end and the locale documents.
+add_test(NAME locale_documents COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/locale/check_locales.py ${CMAKE_SOURCE_DIR})
+add_test(NAME backend_server COMMAND python3 -m unittest -q test_server)
+set_tests_properties(backend_server PROPERTIES WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/backend)
+
+kelvara_unit_test(configuration_test SOURCES unit/configuration_manager_test.cpp)
+kelvara_unit_test(language_manager_test SOURCES unit/language_manager_test.cpp unit/locale_texts_test.cpp
+                  RC ${CMAKE_SOURCE_DIR}/tests/unit/language_test.rc)
+# The user's language is preselected: the same program under a German and a Japanese locale.
+foreach(locale de_DE ja_JP)
+  add_test(NAME language_manager_test_${locale} COMMAND language_manager_test --gtest_filter=*Preselects*)
+  set_tests_properties(language_manager_test_${locale} PROPERTIES FIXTURES_REQUIRED wine
+    ENVIRONMENT "${KELVARA_TEST_ENV};WINEPREFIX=${KELVARA_PREFIX64};LC_ALL=${locale}.UTF-8")
+endforeach()
+
+kelvara_e2e_test(e2e_startup test_startup.py)
