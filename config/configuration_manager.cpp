@@ -1,6 +1,7 @@
 #include "config/configuration_manager.h"
 
 #include "config/build_settings.h"
+#include "config/path_macros.h"
 #include "ui/message_box.h"
 
 #include <knownfolders.h>
@@ -25,11 +26,7 @@ std::wstring TempFolder() {
 }
 
 std::wstring DownloadsFolder() {
-    PWSTR path = nullptr;
-    std::wstring result;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Downloads, 0, nullptr, &path)) && path) result = path;
-    CoTaskMemFree(path);
-    return result;
+    return GetKnownFolder(FOLDERID_Downloads);
 }
 
 std::wstring DocumentsFolder() {

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -71,11 +72,22 @@ public:
     bool m_pathMacrosReady = false;
     bool m_closing = false;
 
+    // The Windows machine GUID, or empty (then asked again next time).
+    std::string GetMachineId();
+    // Local time of the first request, "%Y%m%d%H%M%S"; the same for the whole run.
+    std::string GetSessionId();
+    // The path macro table, filled on first use.
+    PathMacroTable GetPathMacros();
+    // Fills both macro tables once; later calls do nothing.
+    void InitPathMacros();
+
 private:
     ConfigurationManager();
     static BOOL CALLBACK Construct(PINIT_ONCE, PVOID, PVOID*);
     void InitDownloadFlowFolders();
     void InitInstallFlowFolders();
+
+    std::mutex m_cacheMutex;  // guards the lazily filled identifiers and macro tables
 };
 
 // Creates a new, uniquely named directory in the user's temporary folder and returns its

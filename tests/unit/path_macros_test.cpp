@@ -1,0 +1,58 @@
+#include "config/path_macros.h"
+
+#include <gtest/gtest.h>
+#include <knownfolders.h>
+
+namespace {
+
+PathMacroTable Table(bool wow64) {
+    return BuildPathMacroTable(wow64, L"C:\\Local", L"C:\\Roaming", L"C:\\ProgramData", L"C:\\PF86",
+                               wow64 ? L"C:\\PF64" : L"");
+}
+
+bool IsWow64() {
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+}  // namespace
+
+TEST(ExpandPathMacros, CommonpfResolvesToTheNativeProgramFilesInOnePass) {
+    EXPECT_EQ(ExpandPathMacros(L"{commonpf}\\Google\\Chrome\\Application\\chrome.exe", Table(true)),
+              L"C:\\PF64\\Google\\Chrome\\Application\\chrome.exe");
+    EXPECT_EQ(ExpandPathMacros(L"{commonpf}\\App", Table(false)), L"C:\\PF86\\App");
+    EXPECT_EQ(ExpandPathMacros(L"{commonpf64}\\App", Table(false)), L"{commonpf64}\\App");
+}
+
+TEST(ExpandPathMacros, ReplacesEveryOccurrenceAndLeavesUnknownTokens) {
+    const auto table = Table(true);
+    EXPECT_EQ(ExpandPathMacros(L"{localappdata};{localappdata}", table), L"C:\\Local;C:\\Local");
+    EXPECT_EQ(ExpandPathMacros(L"{commonappdata}\\x", table), L"C:\\Roaming\\x");
+    EXPECT_EQ(ExpandPathMacros(L"{programdata}", table), L"C:\\ProgramData");
+    EXPECT_EQ(ExpandPathMacros(L"{COMMONPF}\\x", table), L"{COMMONPF}\\x");
+    EXPECT_EQ(ExpandPathMacros(L"{nothing}{", table), L"{nothing}{");
+    EXPECT_EQ(ExpandPathMacros(L"", table), L"");
+}
+
+TEST(ExpandPathMacros, AFolderThatLooksLikeAMacroIsNotExpandedAgain) {
+    PathMacroTable table = {{"a", L"{a}{a}"}};
+    EXPECT_EQ(ExpandPathMacros(L"{a}", table), L"{a}{a}");
+}
+
+// Runs in the 64-bit prefix (WOW64) and in the 32-bit one.
+TEST(PathMacros, FollowThisMachine) {
+    auto config = ConfigurationManager::GetInstance();
+    const PathMacroTable table = config->GetPathMacros();
+    ASSERT_GE(table.size(), 5u);
+    EXPECT_EQ(table[0].first, "commonpf");
+    EXPECT_EQ(ExpandPathMacros(L"{commonpf}\\App", table), L"C:\\Program Files\\App");
+    EXPECT_EQ(ExpandPathMacros(L"{commonappdata}", table), GetKnownFolder(FOLDERID_RoamingAppData));
+    if (IsWow64()) {
+        EXPECT_EQ(table.back().first, "commonpf64");
+        EXPECT_EQ(config->m_pathMacros64.size(), 1u);
+        EXPECT_EQ(ExpandPathMacros(L"{commonpf32}", table), L"C:\\Program Files (x86)");
+    } else {
+        EXPECT_TRUE(config->m_pathMacros64.empty());
+        EXPECT_EQ(ExpandPathMacros(L"{commonpf64}\\App", table), L"{commonpf64}\\App");
+    }
+}
