@@ -19,6 +19,10 @@ for user_dir in "$prefix"/drive_c/users/*/; do
   done
 done
 
+# Debian's Wine does not find its own fonts (the caption buttons' Marlett glyphs among
+# them) unless they are in the prefix.
+cp -n /usr/share/wine/fonts/*.ttf "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
+
 wine reg add 'HKCU\Software\Wine' /v Version /d win10 /f >/dev/null
 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null
