@@ -2,6 +2,7 @@
 
 #include "config/build_settings.h"
 #include "config/path_macros.h"
+#include "net/encoding.h"
 #include "ui/message_box.h"
 
 #include <knownfolders.h>
@@ -51,8 +52,8 @@ int WizardTypeFromName(const std::wstring& name) {
 }
 
 std::wstring FormatFileVersion(DWORD versionMS, DWORD versionLS) {
-    return std::to_wstring(HIWORD(versionMS)) + L"." + std::to_wstring(LOWORD(versionMS)) + L"." +
-           std::to_wstring(HIWORD(versionLS)) + L"." + std::to_wstring(LOWORD(versionLS));
+    return DecimalText(HIWORD(versionMS)) + L"." + DecimalText(LOWORD(versionMS)) + L"." +
+           DecimalText(HIWORD(versionLS)) + L"." + DecimalText(LOWORD(versionLS));
 }
 
 std::wstring ModuleFileVersion() {

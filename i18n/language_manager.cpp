@@ -28,13 +28,13 @@ bool LoadLocaleResource(int id, tinyxml2::XMLDocument& doc, bool reportErrors = 
     HMODULE module = GetModuleHandleW(nullptr);
     HRSRC info = FindResourceW(module, MAKEINTRESOURCEW(id), kLocaleType);
     if (!info) {
-        if (reportErrors) ShowError(L"Failed to find resource with id: " + std::to_wstring(id));
+        if (reportErrors) ShowError(L"Failed to find resource with id: " + DecimalText(id));
         return false;
     }
     HGLOBAL loaded = LoadResource(module, info);
     const char* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
     if (!bytes) {
-        if (reportErrors) ShowError(L"Failed to load resource with id: " + std::to_wstring(id));
+        if (reportErrors) ShowError(L"Failed to load resource with id: " + DecimalText(id));
         return false;
     }
     if (auto error = ParseXmlBytes(bytes, SizeofResource(module, info), doc)) {

@@ -8,3 +8,6 @@ std::wstring Utf8ToWide(const std::string& text);
 
 // UTF-16 to UTF-8; unpaired surrogates become U+FFFD.
 std::string WideToUtf8(const std::wstring& text);
+
+// Decimal digits of a number as UTF-16. (std::to_wstring would link a whole printf.)
+std::wstring DecimalText(long long value);
