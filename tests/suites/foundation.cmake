@@ -16,3 +16,5 @@ endforeach()
 kelvara_e2e_test(e2e_startup test_startup.py)
 
 kelvara_unit_test(identity_test SOURCES unit/identity_test.cpp unit/path_macros_test.cpp PREFIXES win64 win32)
+
+add_test(NAME product_stub COMMAND bash ${CMAKE_SOURCE_DIR}/tests/harness/check_stub.sh $<TARGET_FILE:kelvara>)
