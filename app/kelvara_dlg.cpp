@@ -1,10 +1,19 @@
 #include "app/kelvara_dlg.h"
 
 #include "app/about_dlg.h"
+#include "app/directory_tree.h"
 #include "config/build_settings.h"
 #include "config/configuration_manager.h"
 #include "i18n/language_manager.h"
-#include "pages/ipage.h"
+#include "pages/error_page.h"
+#include "pages/finish_page_dlm.h"
+#include "pages/finish_page_isv.h"
+#include "pages/language_page.h"
+#include "pages/language_page_bt.h"
+#include "pages/license_page_isv.h"
+#include "pages/loading_page.h"
+#include "pages/page_names.h"
+#include "pages/welcome_page_isv.h"
 #include "res/resource.h"
 #include "ui/message_box.h"
 
@@ -57,6 +66,7 @@ BOOL CKelvaraDlg::OnInitDialog() {
     m_productIcon.Attach(Item(IDC_PRODUCT_ICON));
     m_footerBrush.reset(CreateSolidBrush(config->m_brandColour));
     ui::SetWindowTextString(m_title, config->m_productTitle);
+    CreateInitialPages();
 
     if (config->m_wizardType == 2) {
         ui::ShowControl(m_productIcon.GetSafeHwnd(), false);
@@ -99,7 +109,10 @@ bool CKelvaraDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
             OnPaint();
             return true;
         case WM_CLOSE:
-            EndDialog(IDCANCEL);
+            OnClose();
+            return true;
+        case kLoadCompleteMessage:
+            result = OnLoadCompleteMessage(wParam, lParam);
             return true;
         case WM_QUERYDRAGICON:
             result = reinterpret_cast<LRESULT>(m_hIcon);
@@ -124,4 +137,177 @@ void CKelvaraDlg::OnPaint() {
     const int y = (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2;
     DrawIcon(dc, x, y, m_hIcon);
     EndPaint(GetSafeHwnd(), &paint);
+}
+
+void CKelvaraDlg::OnCommand(int id, int code) {
+    if (id == IDC_SHOW_ERROR_PAGE && code == BN_CLICKED) ShowErrorPage(L"Error", L"Error message");
+}
+
+// Where pages go: the page area's rectangle in the host's client coordinates.
+RECT CKelvaraDlg::PageRectangle() const {
+    RECT rect{};
+    GetWindowRect(Item(IDC_PAGE_AREA), &rect);
+    MapWindowPoints(nullptr, GetSafeHwnd(), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+void CKelvaraDlg::CreatePage(IPage& page, const RECT& rect) {
+    page.Create(GetSafeHwnd());
+    page.SetBackgroundColor(ConfigurationManager::GetInstance()->m_backgroundColour);
+    page.SetButtonCallback([this](ButtonType button) { OnPageButton(button); });
+    ShowWindow(page.GetSafeHwnd(), SW_HIDE);
+    SetWindowPos(page.GetSafeHwnd(), nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CKelvaraDlg::CreateAndAddPage(std::unique_ptr<IPage> page, const RECT& rect) {
+    CreatePage(*page, rect);
+    page->SetErrorCallback(
+        [this](const std::wstring& title, const std::wstring& text) { ShowErrorPage(title, text); });
+    m_pages.push_back(std::move(page));
+}
+
+bool CKelvaraDlg::CreateInitialPages() {
+    const RECT rect = PageRectangle();
+    m_errorPage = std::make_unique<ErrorPage>(m_languageManager);
+    CreatePage(*m_errorPage, rect);
+
+    if (ConfigurationManager::GetInstance()->m_btMode) {
+        CreateAndAddPage(std::make_unique<LanguagePageBT>(m_languageManager), rect);
+    } else {
+        CreateAndAddPage(std::make_unique<LanguagePage>(m_languageManager), rect);
+    }
+    auto loading = std::make_unique<LoadingPage>(m_languageManager);
+    // Called on whichever thread finishes loading: hand the offers over and let the
+    // user-interface thread take them from there.
+    loading->SetLoadCompleteCallback([this](std::vector<std::shared_ptr<Package>> packages) {
+        m_packages = std::move(packages);
+        PostMessageW(GetSafeHwnd(), kLoadCompleteMessage, 0, 0);
+    });
+    CreateAndAddPage(std::move(loading), rect);
+
+    m_currentPage = 0;
+    if (m_pages.empty()) return false;
+    ShowWindow(m_pages[0]->GetSafeHwnd(), SW_SHOW);
+    SetFocus(m_pages[0]->GetSafeHwnd());
+    return true;
+}
+
+// The pages after the loading page, in the order the user sees them.
+void CKelvaraDlg::AppendFlowPages(const RECT& rect) {
+    auto config = ConfigurationManager::GetInstance();
+    if (config->m_btMode) {
+        CreateAndAddPage(std::make_unique<LicensePageIsv>(m_languageManager), rect);
+    } else {
+        CreateAndAddPage(std::make_unique<WelcomePageIsv>(m_languageManager), rect);
+    }
+    if (config->m_wizardType == 1) {
+        CreateAndAddPage(std::make_unique<FinishPageDlm>(m_languageManager), rect);
+    } else if (config->m_wizardType == 2) {
+        CreateAndAddPage(std::make_unique<FinishPageIsv>(m_languageManager), rect);
+    }
+}
+
+LRESULT CKelvaraDlg::OnLoadCompleteMessage(WPARAM, LPARAM) {
+    auto config = ConfigurationManager::GetInstance();
+    // The texts are rebuilt now that the product title is known.
+    m_languageManager->SelectLanguage(config->m_languageName);
+    if (config->m_wizardType == 1) ShowProductHeader();
+    AppendFlowPages(PageRectangle());
+    OnPageButton(ButtonType::Next);
+    return 0;
+}
+
+void CKelvaraDlg::ShowProductHeader() {
+    auto config = ConfigurationManager::GetInstance();
+    m_productIcon.SetImage(config->m_productImage);
+    ui::ShowControl(m_productIcon.GetSafeHwnd(), true);
+    ui::SetWindowTextString(m_title, config->m_productTitle);
+    ui::ShowControl(m_title, true);
+    ui::SetWindowTextString(GetSafeHwnd(), config->m_productTitle + L" Setup");
+}
+
+void CKelvaraDlg::NavigateToPage(unsigned index) {
+    if (index >= m_pages.size()) return;
+    IPage& page = *m_pages[index];
+    ShowWindow(page.GetSafeHwnd(), SW_SHOW);
+    SetFocus(page.GetSafeHwnd());
+    if (m_currentPage < m_pages.size() && m_currentPage != index) {
+        ShowWindow(m_pages[m_currentPage]->GetSafeHwnd(), SW_HIDE);
+    }
+    m_currentPage = index;
+    page.OnNavigateToPage();
+
+    // No closing while a download runs; a finish page may be closed again.
+    const std::wstring name = page.GetPageName();
+    HMENU systemMenu = GetSystemMenu(GetSafeHwnd(), FALSE);
+    if (name == page_name::kDownloadDlm || name == page_name::kDownloadIsv) {
+        DeleteMenu(systemMenu, SC_CLOSE, MF_BYCOMMAND);
+    } else if (name == page_name::kFinishDlm || name == page_name::kFinishIsv) {
+        AppendMenuW(systemMenu, MF_STRING, SC_CLOSE, L"Close");
+    }
+    OutputDebugStringW((name + L"\n").c_str());
+}
+
+void CKelvaraDlg::OnPageButton(ButtonType button) {
+    switch (button) {
+        case ButtonType::Next:
+            // After a Back the loading page is not shown again.
+            if (m_currentPage == 0) {
+                NavigateToPage(m_revisit ? 2 : 1);
+            } else {
+                NavigateToPage(m_currentPage + 1);
+            }
+            break;
+        case ButtonType::Accept:
+        case ButtonType::Decline:
+            NavigateToPage(m_currentPage + 1);
+            break;
+        case ButtonType::Close:
+            EndDialog(1);
+            break;
+        case ButtonType::Finish:
+            CleanupWorkingDirectory();
+            EndDialog(1);
+            break;
+        case ButtonType::Back:
+            m_revisit = true;
+            NavigateToPage(m_currentPage == 2 ? 0 : m_currentPage - 1);
+            break;
+    }
+}
+
+void CKelvaraDlg::ShowErrorPage(const std::wstring& title, const std::wstring& text) {
+    if (m_currentPage < m_pages.size()) ShowWindow(m_pages[m_currentPage]->GetSafeHwnd(), SW_HIDE);
+    m_errorPage->SetErrorTexts(title, text);
+    ShowWindow(m_errorPage->GetSafeHwnd(), SW_SHOW);
+    SetFocus(m_errorPage->GetSafeHwnd());
+    m_errorShown = true;
+    AppendMenuW(GetSystemMenu(GetSafeHwnd(), FALSE), MF_STRING, SC_CLOSE, L"Close");
+}
+
+void CKelvaraDlg::OnClose() {
+    if (m_askingToClose) return;
+    // Until the last page, and with only the first two pages, the user confirms first.
+    const bool runGoesOn = m_currentPage + 1 < m_pages.size() || m_pages.size() == 2;
+    if (!m_errorShown && runGoesOn && !ConfirmClose()) return;
+
+    m_instanceMutex.reset();
+    ShowWindow(GetSafeHwnd(), SW_HIDE);
+    ConfigurationManager::GetInstance()->m_closing = true;
+    CleanupWorkingDirectory();
+    EndDialog(IDCANCEL);
+}
+
+bool CKelvaraDlg::ConfirmClose() {
+    m_askingToClose = true;
+    const std::wstring text = m_languageManager->GetText(m_backgroundWork ? "PROGRESS_QUIT" : "MSG_EXIT");
+    const int answer = ShowMessageBox(GetSafeHwnd(), text, L"", MB_OKCANCEL | MB_ICONQUESTION);
+    m_askingToClose = false;
+    return answer == IDOK;
+}
+
+void CKelvaraDlg::CleanupWorkingDirectory() {
+    const std::wstring dir = ConfigurationManager::GetInstance()->m_workingDirectory;
+    if (!dir.empty()) DeleteDirectoryTree(dir);
 }

@@ -1,6 +1,7 @@
 // The wizard host: header, footer band and the page area of the main window.
 #pragma once
 
+#include "pages/ipage.h"
 #include "pages/static_from_image.h"
 #include "ui/dialog.h"
 #include "ui/handle.h"
@@ -8,12 +9,15 @@
 #include <memory>
 #include <vector>
 
+class ErrorPage;
 class LanguageManager;
-class IPage;
 class Package;
 
 class CKelvaraDlg : public ui::Dialog {
 public:
+    // Posted to the host when the loading page has delivered the eligible offers.
+    static constexpr UINT kLoadCompleteMessage = WM_USER + 3;
+
     CKelvaraDlg();
     ~CKelvaraDlg() override;
 
@@ -22,6 +26,7 @@ protected:
     // Enter and Escape never end the wizard; only the close procedure does.
     void OnOK() override {}
     void OnCancel() override {}
+    void OnCommand(int id, int code) override;
     HBRUSH OnCtlColor(HDC dc, HWND control, UINT type) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
@@ -30,9 +35,29 @@ private:
     void OnSysCommand(UINT command, LPARAM lParam);
     void OnPaint();
 
+    // The page list: the language and loading pages at start-up, the rest once the
+    // remote configuration and the offers are known.
+    RECT PageRectangle() const;
+    void CreatePage(IPage& page, const RECT& rect);
+    void CreateAndAddPage(std::unique_ptr<IPage> page, const RECT& rect);
+    bool CreateInitialPages();
+    void AppendFlowPages(const RECT& rect);
+    LRESULT OnLoadCompleteMessage(WPARAM wParam, LPARAM lParam);
+    void ShowProductHeader();
+
+    void NavigateToPage(unsigned index);
+    void OnPageButton(ButtonType button);
+    void ShowErrorPage(const std::wstring& title, const std::wstring& text);
+
+    // The close box: asks first where the run is not over, then ends the wizard.
+    void OnClose();
+    bool ConfirmClose();
+    void CleanupWorkingDirectory();
+
     HICON m_hIcon;
     std::vector<std::unique_ptr<IPage>> m_pages;
     unsigned m_currentPage = 0;
+    std::unique_ptr<ErrorPage> m_errorPage;
     std::shared_ptr<LanguageManager> m_languageManager;
     bool m_errorShown = false;
     bool m_backgroundWork = false;
@@ -44,4 +69,5 @@ private:
     HWND m_footer = nullptr;
     std::vector<std::shared_ptr<Package>> m_packages;
     win32::unique_handle m_instanceMutex;
+    bool m_askingToClose = false;  // the close question is open
 };

@@ -45,3 +45,21 @@ private:
     std::vector<std::pair<int, std::string>> m_localizedControls;
     win32::unique_hbrush m_footerBrush;
 };
+
+// A page that keeps both host callbacks as they are given.
+class WizardPage : public IPage {
+public:
+    using IPage::IPage;
+
+    void SetButtonCallback(ButtonCallback callback) override { m_onButton = std::move(callback); }
+    void SetErrorCallback(ErrorCallback callback) override { m_onError = std::move(callback); }
+
+protected:
+    // Tells the host that this button was pressed, when a host listens.
+    void Press(ButtonType button) {
+        if (m_onButton) m_onButton(button);
+    }
+
+    ButtonCallback m_onButton;
+    ErrorCallback m_onError;
+};

@@ -1,0 +1,37 @@
+// A static control shown as a hyperlink that opens its address in the default browser.
+#pragma once
+
+#include "ui/handle.h"
+#include "ui/subclassed_control.h"
+
+#include <string>
+
+namespace ui {
+
+// Opens a web address in the user's default browser; an empty address opens nothing.
+void OpenUrl(const std::wstring& url);
+
+// Underlined text in the link colour with a hand cursor. A click, or Space while the
+// control has the focus, opens its address. The template control is a static with
+// SS_NOTIFY (so it hears the mouse) and WS_TABSTOP.
+class LinkControl : public SubclassedControl {
+public:
+    void SetUrl(std::wstring url) { m_url = std::move(url); }
+    const std::wstring& GetUrl() const { return m_url; }
+
+    // Resizes the control to its text in its own font; the position stays.
+    void SizeToContent();
+
+protected:
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    void Paint();
+    HFONT UnderlinedFont();
+
+    std::wstring m_url;
+    win32::unique_hfont m_underlined;
+    HFONT m_underlinedFrom = nullptr;  // the control font m_underlined was made from
+};
+
+}  // namespace ui
