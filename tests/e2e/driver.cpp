@@ -9,6 +9,7 @@
 //   select <title> <id> <index>   select a combo entry and notify the dialog
 //   key <title> enter|escape      post the key to the window
 //   syscommand <title> <number>   post a system-menu command (0xF060 closes)
+//   command <title> <id>          post a command (a click notification) to the window
 //   msgbox [ms]                   wait for a message box; prints its caption and text
 //   answer <button id> [ms]       press a button of the message box (1 OK, 2 Cancel)
 //   rect <title>                  window rectangle on the screen
@@ -232,6 +233,10 @@ int Run(const std::vector<std::wstring>& args) {
     }
     if (command == L"syscommand") {
         PostMessageW(top, WM_SYSCOMMAND, static_cast<WPARAM>(number(2, SC_CLOSE)), 0);
+        return 0;
+    }
+    if (command == L"command") {
+        PostMessageW(top, WM_COMMAND, MAKEWPARAM(number(2, 0), BN_CLICKED), 0);
         return 0;
     }
     if (command == L"rect") {

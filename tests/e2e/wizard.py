@@ -60,6 +60,9 @@ class Driver:
     def syscommand(self, title, command):
         self.run("syscommand", title, command)
 
+    def command(self, title, command_id):
+        self.run("command", title, command_id)
+
     def msgbox(self, ms=5000):
         lines = self.run("msgbox", ms, check=False)
         return lines[0] if lines and "error" not in lines[0] else None
