@@ -1,0 +1,10 @@
+# Offer eligibility: the registry layer, the system probes and the rules, on the registry,
+# files and processes of the 64-bit prefix (WOW64, two registry views) and the 32-bit one.
+add_executable(idle_program WIN32 fixtures/idle_program.cpp)
+target_link_options(idle_program PRIVATE -municode)
+
+kelvara_unit_test(offer_rules_test
+  SOURCES unit/registry_test.cpp unit/system_probes_test.cpp
+  RC ${CMAKE_SOURCE_DIR}/tests/unit/offers_test.rc
+  PREFIXES win64 win32)
+add_dependencies(offer_rules_test idle_program)
