@@ -38,17 +38,20 @@ class Package : public std::enable_shared_from_this<Package> {
 public:
     // An offer from one entry of the remote offer list. A missing required member or a
     // member of the wrong type throws the JSON library's out_of_range or type_error.
-    Package(EventContext context, const nlohmann::json& entry, bool isMain, std::string channel, int index);
+    Package(EventContext context, const nlohmann::json& entry, bool isMain, std::string channel,
+            int index);
     // The main product: the four texts, no requirements and no attributes.
-    Package(EventContext context, bool isMain, const std::wstring& offerId, const std::wstring& offerTag,
-            const std::wstring& displayName, const std::wstring& channel, int index);
+    Package(EventContext context, bool isMain, const std::wstring& offerId,
+            const std::wstring& offerTag, const std::wstring& displayName,
+            const std::wstring& channel, int index);
     Package(const Package&) = delete;
     Package& operator=(const Package&) = delete;
 
     // Re-initialises the main product once the remote configuration is known; the
     // attributes stay. Events already started keep the record they started with.
-    void ResetAsMain(EventContext context, const std::wstring& offerId, const std::wstring& offerTag,
-                     const std::wstring& displayName, const std::wstring& channel);
+    void ResetAsMain(EventContext context, const std::wstring& offerId,
+                     const std::wstring& offerTag, const std::wstring& displayName,
+                     const std::wstring& channel);
 
     std::wstring GetInstallerUrl() const;
     std::wstring GetInstallerArguments() const;
@@ -105,14 +108,16 @@ public:
     std::vector<UninstallRule> m_uninstallRules;
 
 private:
-    friend void RunEventWorker(std::shared_ptr<Package> package, std::shared_ptr<const EventContext> context,
-                               std::shared_ptr<const nlohmann::json> record, int code, nlohmann::json extra);
+    friend void RunEventWorker(std::shared_ptr<Package> package,
+                               std::shared_ptr<const EventContext> context,
+                               std::shared_ptr<const nlohmann::json> record, int code,
+                               nlohmann::json extra);
 
     void ReadOfferSettings(const nlohmann::json& settings);
     void ApplyPreset(int preset);
     std::string Expand(const std::string& text) const;
-    void SetIdentity(const std::wstring& offerId, const std::wstring& offerTag, const std::wstring& displayName,
-                     const std::wstring& channel);
+    void SetIdentity(const std::wstring& offerId, const std::wstring& offerTag,
+                     const std::wstring& displayName, const std::wstring& channel);
     void SetEventSource(EventContext context);
     void EventWorkerEnded();
 

@@ -1,0 +1,42 @@
+#include "analytics/event_record.h"
+
+#include "offers/package.h"
+
+using nlohmann::json;
+
+json BuildEventRecord(const json& contextRecord, const Package& package) {
+    json record = contextRecord;
+    if (package.m_isMain) {
+        record["5"] = record["22"];
+        record["10"] = 1;
+        record["18"] = "";
+    } else {
+        record["5"] = package.m_offerId;
+        record["10"] = 2;
+        record["16"] = package.m_channel;
+        record["17"] = std::to_string(package.m_index + 1);
+        record["18"] = package.m_offerTag;
+    }
+    return record;
+}
+
+json BuildEventDocument(const json& record, int code, const json& extra) {
+    json document = record;
+    document["6"] = std::to_string(code);
+    if (extra.is_object()) {
+        for (const auto& [key, value] : extra.items()) {
+            if (document.contains(key)) document[key] = value;
+        }
+    }
+    return document;
+}
+
+std::string BuildEnvelope(const json& document) {
+    return JsonText(json{{"data", JsonText(document)}, {"table", "zb_analytics"}});
+}
+
+bool IsFinalEvent(int code) { return code == -1 || (code >= 2 && code <= 5); }
+
+std::string JsonText(const json& value) {
+    return value.dump(-1, ' ', false, json::error_handler_t::replace);
+}
