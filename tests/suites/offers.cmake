@@ -4,7 +4,13 @@ add_executable(idle_program WIN32 fixtures/idle_program.cpp)
 target_link_options(idle_program PRIVATE -municode)
 
 kelvara_unit_test(offer_rules_test
-  SOURCES unit/registry_test.cpp unit/system_probes_test.cpp
+  SOURCES unit/registry_test.cpp unit/system_probes_test.cpp unit/offer_evaluator_test.cpp
   RC ${CMAKE_SOURCE_DIR}/tests/unit/offers_test.rc
   PREFIXES win64 win32)
 add_dependencies(offer_rules_test idle_program)
+
+# The refusal event, with the test back end on port 443.
+add_test(NAME offer_refusal_event COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/backend/with_backend.py
+         $<TARGET_FILE:offer_rules_test> --gtest_filter=RefusalEvent.*)
+set_tests_properties(offer_refusal_event PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK backend443 TIMEOUT 120
+  ENVIRONMENT "${KELVARA_TEST_ENV};WINEPREFIX=${KELVARA_PREFIX64}")

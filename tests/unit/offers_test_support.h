@@ -79,6 +79,50 @@ inline void SetQword(HKEY hive, const std::wstring& path, REGSAM view, const std
     SetValue(hive, path, view, name, REG_QWORD, &value, sizeof(value));
 }
 
+// A value of the machine that a test changes: kept at construction and put back (or
+// removed again when it did not exist) at destruction.
+class PreservedValue {
+public:
+    PreservedValue(HKEY hive, std::wstring path, REGSAM view, std::wstring name)
+        : m_hive(hive), m_path(std::move(path)), m_view(view), m_name(std::move(name)) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(m_hive, m_path.c_str(), 0, KEY_QUERY_VALUE | m_view, &key) != ERROR_SUCCESS) return;
+        DWORD size = 0;
+        if (RegQueryValueExW(key, m_name.c_str(), nullptr, &m_type, nullptr, &size) == ERROR_SUCCESS) {
+            m_data.resize(size);
+            m_existed = RegQueryValueExW(key, m_name.c_str(), nullptr, &m_type, m_data.data(), &size) == ERROR_SUCCESS;
+            m_data.resize(size);
+        }
+        RegCloseKey(key);
+    }
+    ~PreservedValue() {
+        if (m_existed) {
+            SetValue(m_hive, m_path, m_view, m_name, m_type, m_data.data(), static_cast<DWORD>(m_data.size()));
+        } else {
+            Remove();
+        }
+    }
+    PreservedValue(const PreservedValue&) = delete;
+    PreservedValue& operator=(const PreservedValue&) = delete;
+
+    void Set(const std::wstring& text) const { SetString(m_hive, m_path, m_view, m_name, text); }
+    void Remove() const {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(m_hive, m_path.c_str(), 0, KEY_SET_VALUE | m_view, &key) != ERROR_SUCCESS) return;
+        RegDeleteValueW(key, m_name.c_str());
+        RegCloseKey(key);
+    }
+
+private:
+    HKEY m_hive;
+    std::wstring m_path;
+    REGSAM m_view;
+    std::wstring m_name;
+    bool m_existed = false;
+    DWORD m_type = REG_NONE;
+    std::vector<BYTE> m_data;
+};
+
 // A folder the test owns, removed with its contents first and last.
 class OwnedFolder {
 public:

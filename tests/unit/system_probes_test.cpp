@@ -125,38 +125,9 @@ TEST(ChromeProbe, FindsChromeInProgramFilesAndThroughAppPaths) {
     EXPECT_TRUE(ChromeFound());
 }
 
-namespace {
-
-// Replaces the Internet Explorer version for the test and puts the original back.
-class IeVersionValue {
-public:
-    IeVersionValue() : m_original(Read()) {}
-    ~IeVersionValue() {
-        if (m_original) {
-            Set(*m_original);
-        } else {
-            Remove();
-        }
-    }
-    void Set(const std::wstring& version) const { SetString(HKEY_LOCAL_MACHINE, kKey, 0, L"Version", version); }
-    void Remove() const { RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kKey, L"Version"); }
-
-private:
-    static std::optional<std::wstring> Read() {
-        try {
-            return ReadString(HKEY_LOCAL_MACHINE, kKey, L"Version");
-        } catch (const win32::RegistryError&) {
-            return std::nullopt;
-        }
-    }
-    static constexpr const wchar_t* kKey = L"Software\\Microsoft\\Internet Explorer";
-    const std::optional<std::wstring> m_original;
-};
-
-}  // namespace
 
 TEST(IeProbe, ReadsTheLeadingNumberOfTheVersion) {
-    IeVersionValue value;
+    PreservedValue value(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Internet Explorer", 0, L"Version");
     value.Set(L"9.11.19041.0");
     EXPECT_FLOAT_EQ(*InstalledIeVersion(), 9.11f);
     value.Set(L"11.0.19041.1");
