@@ -1,0 +1,104 @@
+#include "net/api_client.h"
+
+#include "config/configuration_manager.h"
+#include "net/encoding.h"
+#include "net/kelvara_exception.h"
+#include "net/sha256.h"
+#include "net/system_info.h"
+#include "net/winhttp_session.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <stdexcept>
+
+namespace {
+
+void AddHeaders(HINTERNET request, const HeaderList& headers) {
+    for (const auto& [name, value] : headers) {
+        const std::wstring line = name + L": " + value;
+        if (!WinHttpAddRequestHeaders(request, line.c_str(), static_cast<DWORD>(-1),
+                                      WINHTTP_ADDREQ_FLAG_ADD)) {
+            std::printf("WinHttpAddRequestHeaders error: %d\n", static_cast<int>(GetLastError()));
+        }
+    }
+}
+
+// Appends the body to reply, each chunk up to its first NUL; problems end the reading
+// (or skip a chunk) and are written to standard output.
+void ReadReply(HINTERNET request, std::string& reply) {
+    for (;;) {
+        DWORD available = 0;
+        if (!WinHttpQueryDataAvailable(request, &available)) {
+            std::printf("Error %u in WinHttpQueryDataAvailable.\n",
+                        static_cast<unsigned>(GetLastError()));
+            return;
+        }
+        if (available == 0) return;
+        std::vector<char> chunk;
+        try {
+            chunk.assign(static_cast<size_t>(available) + 1, '\0');
+        } catch (const std::bad_alloc&) {
+            std::printf("Out of memory\n");
+            return;
+        }
+        DWORD read = 0;
+        if (WinHttpReadData(request, chunk.data(), available, &read)) {
+            reply.append(chunk.data(), strnlen(chunk.data(), read));
+        } else {
+            std::printf("Error %u in WinHttpReadData.\n", static_cast<unsigned>(GetLastError()));
+        }
+    }
+}
+
+}  // namespace
+
+bool PostJson(const std::wstring& host, const std::wstring& path, const std::string& body,
+              HeaderList headers, std::string& reply, DWORD& status) {
+    win32::unique_winhttp session;
+    try {
+        session = OpenSession(nullptr, ProxyAccessType());
+    } catch (const std::runtime_error&) {
+        return false;
+    }
+    win32::unique_winhttp connection(
+        WinHttpConnect(session.get(), host.c_str(), INTERNET_DEFAULT_HTTPS_PORT, 0));
+    if (!connection) return false;
+    win32::unique_winhttp request(
+        WinHttpOpenRequest(connection.get(), L"POST", path.c_str(), nullptr, WINHTTP_NO_REFERER,
+                           WINHTTP_DEFAULT_ACCEPT_TYPES, WINHTTP_FLAG_SECURE));
+    if (!request) return false;
+    headers.emplace_back(L"Expect", L"100-continue");
+    headers.emplace_back(L"Content-Type", L"application/json");
+    AddHeaders(request.get(), headers);
+    const DWORD length = static_cast<DWORD>(body.size());
+    if (!WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0,
+                            const_cast<char*>(body.data()), length, length, 0) ||
+        !WinHttpReceiveResponse(request.get(), nullptr)) {
+        return false;
+    }
+    DWORD size = sizeof(status);
+    WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                        WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX);
+    ReadReply(request.get(), reply);
+    return true;
+}
+
+bool PostJsonToUrl(const std::wstring& url, const std::string& body, const HeaderList& headers,
+                   std::string& reply, DWORD& status) {
+    // Windows 7 without a service pack lacks the protocols the back end needs.
+    if (IsWindowsAtLeast(6, 1, 0) && !IsWindowsAtLeast(6, 1, 1)) throw KelvaraException();
+    const std::optional<UrlParts> parts = CrackUrl(url);
+    if (!parts) throw KelvaraException();
+    if (!PostJson(parts->host, parts->path, body, headers, reply, status)) throw KelvaraException();
+    return true;
+}
+
+std::pair<std::wstring, std::wstring> SignatureHeader() {
+    auto config = ConfigurationManager::GetInstance();
+    return {L"Authorization", SignatureValue(config->GetMachineId(), config->GetSessionId())};
+}
+
+std::wstring SignatureValue(const std::string& machineId, const std::string& sessionId) {
+    return L"Signature=" + Utf8ToWide(Sha256Hex(machineId + sessionId));
+}

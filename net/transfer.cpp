@@ -1,0 +1,78 @@
+#include "net/transfer.h"
+
+#include "net/encoding.h"
+#include "net/system_info.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+void ThrowTransferError(const std::wstring& message) {
+    throw std::runtime_error(WideToUtf8(message));
+}
+
+std::wstring ErrorText(const std::wstring& prefix, DWORD code) {
+    return prefix + std::to_wstring(static_cast<int>(code)) + L" - " + SystemErrorText(code);
+}
+
+void ThrowLastError(const std::wstring& prefix) {
+    ThrowTransferError(ErrorText(prefix, GetLastError()));
+}
+
+int DownloadProgress::Add(DWORD bytes) {
+    if (m_length == 0) return -1;
+    m_share += static_cast<double>(bytes) / m_length;
+    if (m_share - m_reported <= 0.01) return -1;
+    m_reported = m_share;
+    return std::min(static_cast<int>(m_share * 100), 100);
+}
+
+DownloadFile::DownloadFile(const std::wstring& path, HWND window)
+    : m_path(path),
+      m_window(window),
+      m_file(CreateFileW(path.c_str(), GENERIC_WRITE,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)) {
+    if (!m_file) m_openError = GetLastError();
+}
+
+void DownloadFile::SetLength(std::optional<DWORD> length) {
+    m_length = length;
+    if (length) {
+        m_progress = DownloadProgress(*length);
+    } else {
+        Post(WM_DOWNLOAD_SIZE_UNKNOWN, 0);
+    }
+}
+
+void DownloadFile::RequireOpen() const {
+    if (!m_file) ThrowTransferError(ErrorText(L"Failed to open file for writing: ", m_openError));
+}
+
+void DownloadFile::Write(const void* data, DWORD size) {
+    DWORD written = 0;
+    if (!WriteFile(m_file.get(), data, size, &written, nullptr) || written != size) {
+        ThrowLastError(L"Failed to write to file: ");
+    }
+    const int percent = m_length ? m_progress.Add(size) : -1;
+    if (percent >= 0) Post(WM_DOWNLOAD_PROGRESS, static_cast<WPARAM>(percent));
+}
+
+void DownloadFile::Finish(const std::function<std::wstring(DWORD code)>& reopenFailure) {
+    m_file.reset();
+    if (!m_length) return;
+    WIN32_FILE_ATTRIBUTE_DATA attributes = {};
+    if (!GetFileAttributesExW(m_path.c_str(), GetFileExInfoStandard, &attributes)) {
+        ThrowTransferError(reopenFailure(GetLastError()));
+    }
+    const ULONGLONG size =
+        (static_cast<ULONGLONG>(attributes.nFileSizeHigh) << 32) | attributes.nFileSizeLow;
+    if (size != *m_length) {
+        ThrowTransferError(L"Download was incomplete: content length: " +
+                           std::to_wstring(*m_length) + L", downloaded: " + std::to_wstring(size));
+    }
+    if (*m_length != 0) Post(WM_DOWNLOAD_PROGRESS, 100);
+}
+
+void DownloadFile::Post(UINT message, WPARAM percent) const {
+    if (m_window) PostMessageW(m_window, message, percent, 0);
+}

@@ -1,0 +1,33 @@
+#include "net/url.h"
+
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <vector>
+
+std::wstring ResolveLocation(const std::wstring& base, const std::wstring& location) {
+    DWORD size = static_cast<DWORD>(base.size() + location.size() + 16);
+    for (;;) {
+        std::vector<wchar_t> buffer(size);
+        DWORD length = size;
+        const HRESULT result =
+            UrlCombineW(base.c_str(), location.c_str(), buffer.data(), &length, 0);
+        if (result == E_POINTER && length > size) {
+            size = length;
+            continue;
+        }
+        std::wstring url = SUCCEEDED(result) ? std::wstring(buffer.data(), length) : location;
+        return url.substr(0, url.find(L'#'));
+    }
+}
+
+std::wstring DownloadFileName(const std::wstring& url, const std::wstring& fileName) {
+    std::wstring name = fileName;
+    if (name.empty()) {
+        name = url.substr(0, url.find_first_of(L"?#"));
+        name = name.substr(name.rfind(L'/') + 1);
+    }
+    const size_t separator = name.find_last_of(L"/\\:");
+    if (separator != std::wstring::npos) name.erase(0, separator + 1);
+    return name == L"." || name == L".." ? L"" : name;
+}

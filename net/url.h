@@ -1,0 +1,13 @@
+// URL texts of the download engine.
+#pragma once
+
+#include <string>
+
+// The URL a Location header leads to: an absolute location as it is, a relative one
+// resolved against the URL that answered. Any fragment is dropped.
+std::wstring ResolveLocation(const std::wstring& base, const std::wstring& location);
+
+// The name a download is saved under: fileName when given, otherwise the last segment of
+// the URL's path (without query or fragment). Only the last component of either is used,
+// so a name can never leave the target folder; "." and ".." give an empty name.
+std::wstring DownloadFileName(const std::wstring& url, const std::wstring& fileName);

@@ -1,0 +1,443 @@
+#include "config/configuration_manager.h"
+#include "net/download_manager.h"
+#include "net/transfer.h"
+#include "net/url.h"
+#include "test_backend.h"
+#include "ui/message_box.h"
+
+#include <gtest/gtest.h>
+#include <shlwapi.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <future>
+#include <mutex>
+#include <optional>
+
+using namespace std::chrono;
+using Json = nlohmann::json;
+
+namespace {
+
+// A message-only window that records the download messages posted to it.
+class ProgressWindow {
+public:
+    using Message = std::pair<UINT, WPARAM>;
+
+    ProgressWindow() {
+        WNDCLASSW windowClass = {};
+        windowClass.lpfnWndProc = &Procedure;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"KelvaraProgressProbe";
+        RegisterClassW(&windowClass);  // fails harmlessly when already registered
+        m_window = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                   nullptr, windowClass.hInstance, nullptr);
+        SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~ProgressWindow() { DestroyWindow(m_window); }
+
+    HWND get() const { return m_window; }
+    void Clear() { m_messages.clear(); }
+
+    // Runs the messages until done() holds (or 60 s pass).
+    template <typename Done>
+    void PumpUntil(Done done) {
+        const auto end = steady_clock::now() + seconds(60);
+        while (!done() && steady_clock::now() < end) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+            Pump();
+        }
+        Pump();
+    }
+
+    template <typename T>
+    T Wait(std::future<T>& result) {
+        PumpUntil([&] { return result.wait_for(seconds(0)) == std::future_status::ready; });
+        return result.get();
+    }
+
+    std::vector<WPARAM> Percentages() const {
+        std::vector<WPARAM> result;
+        for (const auto& [message, percent] : m_messages) {
+            if (message == WM_DOWNLOAD_PROGRESS) result.push_back(percent);
+        }
+        return result;
+    }
+    size_t SizeUnknownCount() const {
+        size_t count = 0;
+        for (const auto& message : m_messages) count += message.first == WM_DOWNLOAD_SIZE_UNKNOWN;
+        return count;
+    }
+
+private:
+    void Pump() {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    }
+
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<ProgressWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (self && (message == WM_DOWNLOAD_PROGRESS || message == WM_DOWNLOAD_SIZE_UNKNOWN)) {
+            EXPECT_EQ(lParam, 0);
+            self->m_messages.emplace_back(message, wParam);
+            return 0;
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    HWND m_window = nullptr;
+    std::vector<Message> m_messages;
+};
+
+// Byte k of a body the back end generates.
+unsigned char PatternByte(size_t k) { return static_cast<unsigned char>(k % 251); }
+
+std::optional<std::string> ReadBytes(const std::wstring& path) {
+    std::ifstream file(path.c_str(), std::ios::binary);
+    if (!file) return std::nullopt;
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+bool IsPattern(const std::string& bytes, size_t size) {
+    if (bytes.size() != size) return false;
+    for (size_t k = 0; k < size; ++k) {
+        if (static_cast<unsigned char>(bytes[k]) != PatternByte(k)) return false;
+    }
+    return true;
+}
+
+// The bytes DownloadToMemory hands over, or nothing for a null vector.
+std::optional<std::vector<unsigned char>> DownloadToMemory(
+    const std::wstring& url, std::function<void()> whileRunning = {}) {
+    std::promise<std::unique_ptr<std::vector<unsigned char>>> delivered;
+    auto result = delivered.get_future();
+    DownloadManager::GetInstance()->DownloadToMemory(
+        url, [&delivered](std::unique_ptr<std::vector<unsigned char>> bytes) {
+            delivered.set_value(std::move(bytes));
+        });
+    if (whileRunning) whileRunning();
+    EXPECT_EQ(result.wait_for(seconds(60)), std::future_status::ready);
+    auto bytes = result.get();
+    if (!bytes) return std::nullopt;
+    return *bytes;
+}
+
+class DownloadTest : public testing::Test {
+protected:
+    DownloadManager::Result Download(const std::wstring& url, const std::wstring& fileName = L"",
+                                     bool toWorkingDirectory = true) {
+        auto manager = DownloadManager::GetInstance();
+        auto result = std::async(std::launch::async, [=] {
+            return manager->Download(url, m_window.get(), fileName, toWorkingDirectory);
+        });
+        return m_window.Wait(result);
+    }
+
+    std::wstring InWorkingDirectory(const std::wstring& name) const {
+        return ConfigurationManager::GetInstance()->m_workingDirectory + L"\\" + name;
+    }
+
+    TestBackend m_backend;
+    ProgressWindow m_window;
+};
+
+}  // namespace
+
+// --- Pure parts -------------------------------------------------------------------------
+
+TEST(ResolveLocation, KeepsAbsoluteAndResolvesRelativeLocations) {
+    const std::wstring base = L"https://localhost/f/dir/file.exe?x=1";
+    EXPECT_EQ(ResolveLocation(base, L"https://other.example/a/b.exe"),
+              L"https://other.example/a/b.exe");
+    EXPECT_EQ(ResolveLocation(base, L"http://localhost:8080/c"), L"http://localhost:8080/c");
+    EXPECT_EQ(ResolveLocation(base, L"/root.exe"), L"https://localhost/root.exe");
+    EXPECT_EQ(ResolveLocation(base, L"next.exe"), L"https://localhost/f/dir/next.exe");
+    EXPECT_EQ(ResolveLocation(base, L"../up.exe?y=2"), L"https://localhost/f/up.exe?y=2");
+    EXPECT_EQ(ResolveLocation(base, L"//mirror.example/m.exe"), L"https://mirror.example/m.exe");
+    EXPECT_EQ(ResolveLocation(base, L"next.exe#part"), L"https://localhost/f/dir/next.exe");
+    const std::wstring longPath = L"/f/" + std::wstring(600, L'x') + L".exe";
+    EXPECT_EQ(ResolveLocation(base, longPath), L"https://localhost" + longPath);
+    EXPECT_EQ(ResolveLocation(base, L"https://localhost" + longPath),
+              L"https://localhost" + longPath);
+}
+
+TEST(DownloadFileName, IsTheGivenNameOrTheLastUrlSegmentAndNeverLeavesTheFolder) {
+    EXPECT_EQ(DownloadFileName(L"https://h/files/setup.exe?x=1", L""), L"setup.exe");
+    EXPECT_EQ(DownloadFileName(L"https://h/files/setup.exe?path=/a/b#c", L""), L"setup.exe");
+    EXPECT_EQ(DownloadFileName(L"https://h/files/setup.exe", L"My App.exe"), L"My App.exe");
+    EXPECT_EQ(DownloadFileName(L"https://h/files/..%5C..%5Cx.exe", L""), L"..%5C..%5Cx.exe");
+    EXPECT_EQ(DownloadFileName(L"https://h/files/x.exe", L"..\\..\\Windows\\evil.exe"),
+              L"evil.exe");
+    EXPECT_EQ(DownloadFileName(L"https://h/files/x.exe", L"C:evil.exe"), L"evil.exe");
+    EXPECT_EQ(DownloadFileName(L"https://h/files/..", L""), L"");
+    EXPECT_EQ(DownloadFileName(L"https://h/files/", L""), L"");
+}
+
+TEST(DownloadProgress, ReportsAtMostOncePerPercentagePoint) {
+    DownloadProgress progress(100000);
+    std::vector<int> posted;
+    for (int i = 0; i < 100000; ++i) {
+        const int percent = progress.Add(1);
+        if (percent >= 0) posted.push_back(percent);
+    }
+    ASSERT_FALSE(posted.empty());
+    EXPECT_LE(posted.size(), 100u);
+    for (size_t i = 1; i < posted.size(); ++i) EXPECT_GT(posted[i], posted[i - 1]);
+    EXPECT_GE(posted.back(), 98);
+    EXPECT_LE(posted.back(), 100);
+
+    DownloadProgress whole(1000);
+    EXPECT_EQ(whole.Add(1000), 100);
+    EXPECT_EQ(whole.Add(1000), 100) << "more than announced is still 100 %";
+    EXPECT_EQ(DownloadProgress(0).Add(10), -1);
+}
+
+TEST(TargetPath, JoinsTheFolderAndTheName) {
+    auto config = ConfigurationManager::GetInstance();
+    EXPECT_EQ(DownloadManager::TargetPath(L"https://localhost/files/setup.exe?x=1", false, false),
+              config->m_downloadFolder + L"\\setup.exe");
+    EXPECT_EQ(DownloadManager::TargetPath(L"My App.exe", true, true),
+              config->m_workingDirectory + L"\\My App.exe");
+
+    std::vector<std::wstring> boxes;
+    SetMessageBoxHook([&boxes](const std::wstring& text, const std::wstring&, UINT) {
+        boxes.push_back(text);
+        return IDOK;
+    });
+    const std::wstring saved = config->m_downloadFolder;
+    config->m_downloadFolder = L"C:\\no such folder";
+    EXPECT_EQ(DownloadManager::TargetPath(L"setup.exe", true, false), L"");
+    config->m_downloadFolder = saved;
+    SetMessageBoxHook({});
+    EXPECT_EQ(boxes, std::vector<std::wstring>{L"Invalid path"});
+}
+
+// --- Against the test back end ------------------------------------------------------------
+
+TEST_F(DownloadTest, SavesTheFileAndReportsProgressUpTo100) {
+    m_backend.SetRoutes({{"/f/app.exe", {{"generate", 300000}, {"chunk_size", 16384}}}});
+    const auto [ok, message] = Download(L"https://localhost/f/app.exe", L"Kelvara App.exe");
+    EXPECT_TRUE(ok) << message.c_str();
+    const std::wstring path = InWorkingDirectory(L"Kelvara App.exe");
+    EXPECT_EQ(DownloadManager::GetInstance()->LastDownloadedFile(), path);
+    EXPECT_TRUE(IsPattern(ReadBytes(path).value_or(""), 300000));
+
+    const auto percentages = m_window.Percentages();
+    ASSERT_FALSE(percentages.empty());
+    EXPECT_EQ(percentages.back(), 100u);
+    for (size_t i = 1; i < percentages.size(); ++i) EXPECT_GE(percentages[i], percentages[i - 1]);
+    EXPECT_LE(percentages.size(), 102u);
+    EXPECT_EQ(m_window.SizeUnknownCount(), 0u);
+    EXPECT_EQ(m_backend.Requests().size(), 1u);
+    EXPECT_TRUE(DeleteFileW(path.c_str()));
+}
+
+TEST_F(DownloadTest, WithoutALengthReportsSizeUnknownOnceAndNoPercentage) {
+    for (const char* length : {"none", "chunked"}) {
+        m_window.Clear();
+        m_backend.SetRoutes(
+            {{"/f/stream.bin", {{"generate", 70000}, {"length", length}, {"chunk_size", 8192}}}});
+        const auto [ok, message] = Download(L"https://localhost/f/stream.bin");
+        EXPECT_TRUE(ok) << length << ": " << message.c_str();
+        EXPECT_EQ(m_window.SizeUnknownCount(), 1u) << length;
+        EXPECT_TRUE(m_window.Percentages().empty()) << length;
+        const std::wstring path = InWorkingDirectory(L"stream.bin");
+        EXPECT_TRUE(IsPattern(ReadBytes(path).value_or(""), 70000)) << length;
+        DeleteFileW(path.c_str());
+    }
+}
+
+TEST_F(DownloadTest, TakesTheNameFromTheUrlWithoutItsQuery) {
+    m_backend.SetRoutes({{"/f/files/setup.exe", {{"generate", 1000}}}});
+    const auto [ok, message] = Download(L"https://localhost/f/files/setup.exe?x=1", L"", false);
+    EXPECT_TRUE(ok) << message.c_str();
+    const std::wstring path =
+        ConfigurationManager::GetInstance()->m_downloadFolder + L"\\setup.exe";
+    EXPECT_TRUE(IsPattern(ReadBytes(path).value_or(""), 1000));
+    const auto requests = m_backend.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0]["query"], "x=1");
+    DeleteFileW(path.c_str());
+}
+
+TEST_F(DownloadTest, AShortBodyFailsBothTransfersAndLeavesNoFile) {
+    m_backend.SetRoutes({{"/f/short.exe", {{"generate", 600}, {"length", 1000}}}});
+    const auto [ok, message] = Download(L"https://localhost/f/short.exe");
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(message,
+              L"[WINHTTP]Download was incomplete: content length: 1000, downloaded: 600"
+              L" [WININET]Download was incomplete: content length: 1000, downloaded: 600");
+    EXPECT_EQ(m_backend.Requests().size(), 2u);
+    EXPECT_FALSE(PathFileExistsW(InWorkingDirectory(L"short.exe").c_str()));
+    EXPECT_NE(m_window.Percentages().back(), 100u);
+}
+
+TEST_F(DownloadTest, ACutConnectionFailsBothTransfers) {
+    m_backend.SetRoutes(
+        {{"/f/cut.exe", {{"generate", 200000}, {"cut_after", 50000}, {"chunk_size", 10000}}}});
+    const auto [ok, message] = Download(L"https://localhost/f/cut.exe");
+    EXPECT_FALSE(ok);
+    // The transfers read a broken stream as its end; the length check tells.
+    EXPECT_EQ(message,
+              L"[WINHTTP]Download was incomplete: content length: 200000, downloaded: 50000"
+              L" [WININET]Download was incomplete: content length: 200000, downloaded: 50000");
+    EXPECT_EQ(m_backend.Requests().size(), 2u);
+    EXPECT_FALSE(PathFileExistsW(InWorkingDirectory(L"cut.exe").c_str()));
+}
+
+TEST_F(DownloadTest, A404GivesTheWinHttpThenTheWinInetMessage) {
+    m_backend.SetRoutes({{"/f/missing.exe", {{"status", 404}, {"text", "not found"}}}});
+    const auto start = steady_clock::now();
+    const auto [ok, message] = Download(L"https://localhost/f/missing.exe");
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(message.rfind(L"[WINHTTP]Download failed: Server returned status code: 404"
+                            L" [WININET]Server returned status code: HTTP 404 - ",
+                            0),
+              0u)
+        << message.c_str();
+    const auto requests = m_backend.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_GE(requests[1]["time"].get<double>() - requests[0]["time"].get<double>(), 1.9)
+        << "the pause";
+    EXPECT_GE(steady_clock::now() - start, milliseconds(1900));
+    EXPECT_FALSE(PathFileExistsW(InWorkingDirectory(L"missing.exe").c_str()));
+}
+
+TEST_F(DownloadTest, WinInetTakesOverAfterAWinHttpFailureAndKeepsTheFile) {
+    m_backend.SetRoutes({{"/f/fallback.exe", {{{"status", 500}}, {{"generate", 5000}}}}});
+    const auto [ok, message] = Download(L"https://localhost/f/fallback.exe");
+    EXPECT_TRUE(ok) << message.c_str();
+    EXPECT_EQ(message, L"");
+    EXPECT_EQ(m_backend.Requests().size(), 2u);
+    const std::wstring path = InWorkingDirectory(L"fallback.exe");
+    EXPECT_TRUE(IsPattern(ReadBytes(path).value_or(""), 5000));
+    EXPECT_EQ(DownloadManager::GetInstance()->LastDownloadedFile(), path);
+    EXPECT_EQ(m_window.Percentages().back(), 100u);
+    DeleteFileW(path.c_str());
+}
+
+TEST_F(DownloadTest, FollowsFiveRedirectsOfEveryForm) {
+    const std::string longName = std::string(400, 'L');
+    m_backend.SetRoutes({
+        {"/f/r1", {{"redirect", "{origin}/f/r2"}}},        // absolute
+        {"/f/r2", {{"redirect", "r3"}, {"status", 301}}},  // relative to the folder
+        {"/f/r3", {{"redirect", "/f/long/" + longName}}},  // absolute path, long
+        {"/f/long/*", {{"redirect", "../r5?via=long"}, {"status", 307}}},
+        {"/f/r5", {{"redirect", "//localhost/f/final.exe"}}},  // network path
+        {"/f/final.exe", {{"generate", 2000}}},
+    });
+    const auto [ok, message] = Download(L"https://localhost/f/r1", L"redirected.exe");
+    EXPECT_TRUE(ok) << message.c_str();
+    std::vector<std::string> paths;
+    for (const auto& request : m_backend.Requests()) paths.push_back(request["path"]);
+    EXPECT_EQ(paths, (std::vector<std::string>{"/f/r1", "/f/r2", "/f/r3", "/f/long/" + longName,
+                                               "/f/r5", "/f/final.exe"}));
+    const std::wstring path = InWorkingDirectory(L"redirected.exe");
+    EXPECT_TRUE(IsPattern(ReadBytes(path).value_or(""), 2000));
+    DeleteFileW(path.c_str());
+}
+
+TEST_F(DownloadTest, TheSixthRedirectFails) {
+    Json routes;
+    for (int i = 1; i <= 6; ++i)
+        routes["/f/s" + std::to_string(i)] = {{"redirect", "s" + std::to_string(i + 1)}};
+    routes["/f/s7"] = {{"status", 404}};
+    m_backend.SetRoutes(routes);
+    const auto [ok, message] = Download(L"https://localhost/f/s1");
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(
+        message.rfind(
+            L"[WINHTTP]Too many redirects. [WININET]Server returned status code: HTTP 404 - ", 0),
+        0u)
+        << message.c_str();
+    std::vector<std::string> paths;
+    for (const auto& request : m_backend.Requests()) paths.push_back(request["path"]);
+    ASSERT_GE(paths.size(), 7u);
+    EXPECT_EQ(
+        std::vector<std::string>(paths.begin(), paths.begin() + 7),
+        (std::vector<std::string>{"/f/s1", "/f/s2", "/f/s3", "/f/s4", "/f/s5", "/f/s6", "/f/s1"}))
+        << "WinHTTP stops at s6, then WinINet starts again";
+}
+
+TEST_F(DownloadTest, MemoryDownloadsTryTwiceAndIdentifyThemselves) {
+    m_backend.SetRoutes({{"/f/logo.png", {{"generate", 3000}}}});
+    auto bytes = DownloadToMemory(L"https://localhost/f/logo.png");
+    ASSERT_TRUE(bytes);
+    EXPECT_TRUE(IsPattern(std::string(bytes->begin(), bytes->end()), 3000));
+    auto requests = m_backend.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0]["headers"]["User-Agent"], "A WinHTTP Example Program/1.0");
+
+    m_backend.SetRoutes({{"/f/logo.png", {{{"status", 500}}, {{"generate", 100}}}}});
+    bytes = DownloadToMemory(L"https://localhost/f/logo.png");
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(bytes->size(), 100u);
+    EXPECT_EQ(m_backend.Requests().size(), 2u);
+
+    m_backend.SetRoutes({{"/f/logo.png", {{"status", 404}}}});
+    bytes = DownloadToMemory(L"https://localhost/f/logo.png");
+    ASSERT_TRUE(bytes) << "a failure gives an empty vector, not null";
+    EXPECT_TRUE(bytes->empty());
+    EXPECT_EQ(m_backend.Requests().size(), 2u);
+}
+
+// --- Cancel: the flag stays set for the rest of the process, so each case runs alone ------
+
+namespace {
+
+// A body that takes about 10 s to arrive.
+const Json kSlowBody = {{"generate", 1000000}, {"chunk_size", 10000}, {"chunk_delay", 0.1}};
+
+}  // namespace
+
+TEST_F(DownloadTest, CancelEndsTheWinHttpTransferWithoutAFallback) {
+    m_backend.SetRoutes({{"/f/slow.exe", kSlowBody}});
+    auto manager = DownloadManager::GetInstance();
+    auto result = std::async(std::launch::async, [&] {
+        return manager->Download(L"https://localhost/f/slow.exe", m_window.get(), L"", true);
+    });
+    m_window.PumpUntil([&] { return !m_window.Percentages().empty(); });
+    const auto cancelled = steady_clock::now();
+    manager->RequestCancel();
+    const auto [ok, message] = m_window.Wait(result);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(message, L"[WINHTTP]Download cancelled.");
+    EXPECT_LT(steady_clock::now() - cancelled, milliseconds(1500))
+        << "no pause, no second transfer";
+    EXPECT_EQ(m_backend.Requests().size(), 1u);
+    EXPECT_FALSE(PathFileExistsW(InWorkingDirectory(L"slow.exe").c_str()));
+}
+
+TEST_F(DownloadTest, CancelEndsTheWinInetTransfer) {
+    m_backend.SetRoutes({{"/f/slow.exe", {{{"status", 500}}, kSlowBody}}});
+    auto manager = DownloadManager::GetInstance();
+    auto result = std::async(std::launch::async, [&] {
+        return manager->Download(L"https://localhost/f/slow.exe", m_window.get(), L"", true);
+    });
+    // WinHTTP fails without progress; the first percentage comes from WinINet.
+    m_window.PumpUntil([&] { return !m_window.Percentages().empty(); });
+    const auto cancelled = steady_clock::now();
+    manager->RequestCancel();
+    const auto [ok, message] = m_window.Wait(result);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(
+        message,
+        L"[WINHTTP]Download failed: Server returned status code: 500 [WININET]Download cancelled.");
+    EXPECT_LT(steady_clock::now() - cancelled, milliseconds(1500));
+    EXPECT_FALSE(PathFileExistsW(InWorkingDirectory(L"slow.exe").c_str()));
+}
+
+TEST_F(DownloadTest, CancelGivesAMemoryDownloadNull) {
+    m_backend.SetRoutes({{"/f/slow.png", kSlowBody}});
+    const auto start = steady_clock::now();
+    const auto bytes = DownloadToMemory(L"https://localhost/f/slow.png", [&] {
+        ASSERT_TRUE(m_backend.WaitForRequests(1));
+        std::this_thread::sleep_for(milliseconds(300));
+        DownloadManager::GetInstance()->RequestCancel();
+    });
+    EXPECT_FALSE(bytes);
+    EXPECT_LT(steady_clock::now() - start, seconds(5));
+    EXPECT_EQ(m_backend.Requests().size(), 1u) << "no second attempt after a cancel";
+}
