@@ -23,9 +23,7 @@ Measurement<Failure> Cached(std::optional<uint64_t>& cache, Measurement<Failure>
 }
 
 // Rule minimums are signed in the offer entry and compare unsigned: a negative one is never met.
-bool Below(uint64_t have, int64_t need) {
-    return have < static_cast<uint64_t>(need);
-}
+bool Below(uint64_t have, int64_t need) { return have < static_cast<uint64_t>(need); }
 
 }  // namespace
 
@@ -72,19 +70,23 @@ OfferEvaluator::Reason OfferEvaluator::RefusalReason(const Package& offer) {
 OfferEvaluator::Reason OfferEvaluator::AcrossOffersRefusal(const Package& offer) const {
     const int32_t vertical = offer.m_vertical.load();
     if (m_acceptedVerticals.count(vertical)) {
-        return vertical == -1 ? "MULTIPLE OFFERS W/O VERTICAL" : "SAME VERTICAL OFFER ALREADY PRESENT";
+        return vertical == -1 ? "MULTIPLE OFFERS W/O VERTICAL"
+                              : "SAME VERTICAL OFFER ALREADY PRESENT";
     }
-    if (offer.m_exclusive && m_acceptedCount > 0) return "EXCLUSIVE, BUT ANOTHER OFFER ALREADY PRESENT";
+    if (offer.m_exclusive && m_acceptedCount > 0)
+        return "EXCLUSIVE, BUT ANOTHER OFFER ALREADY PRESENT";
     return std::nullopt;
 }
 
 OfferEvaluator::Reason OfferEvaluator::RegistryRefusal(const Package& offer) {
-    if (!offer.m_excludeKeys.empty() && m_registry.AnyKeyExists(offer.m_excludeKeys)) return "REGISTRY KEY EXISTS";
+    if (!offer.m_excludeKeys.empty() && m_registry.AnyKeyExists(offer.m_excludeKeys))
+        return "REGISTRY KEY EXISTS";
     if (!offer.m_includeKeys.empty() && !m_registry.AnyKeyExists(offer.m_includeKeys)) {
         return "NONE OF THE REGISTRY KEYS EXISTS";
     }
     if (m_registry.AnyValueExists(offer.m_excludeValues)) return "REGISTRY VALUE EXISTS";
-    if (m_registry.AnyValueDataMatches(offer.m_excludeValueData)) return "REGISTRY VALUE DATA MATCHES";
+    if (m_registry.AnyValueDataMatches(offer.m_excludeValueData))
+        return "REGISTRY VALUE DATA MATCHES";
     return std::nullopt;
 }
 
@@ -102,8 +104,9 @@ OfferEvaluator::Reason OfferEvaluator::HardwareRefusal(const Package& offer) {
     if (offer.m_minCpuMHz != 0) {
         const auto processor = Cached(m_facts.processorMHz, &ProcessorMHz);
         if (!processor.value) {
-            return processor.failure == ProcessorFailure::Open ? "CPU CHECK FAILED: Couldn't open registry"
-                                                               : "CPU CHECK FAILED: Couldn't read value";
+            return processor.failure == ProcessorFailure::Open
+                       ? "CPU CHECK FAILED: Couldn't open registry"
+                       : "CPU CHECK FAILED: Couldn't read value";
         }
         if (Below(*processor.value, offer.m_minCpuMHz)) return "NOT ENOUGH CPU";
     }
@@ -111,7 +114,8 @@ OfferEvaluator::Reason OfferEvaluator::HardwareRefusal(const Package& offer) {
 }
 
 OfferEvaluator::Reason OfferEvaluator::SystemRefusal(const Package& offer) const {
-    if (offer.m_minOsCode > 0 && !MeetsWindowsVersionCode(offer.m_minOsCode)) return "UNSUPPORTED OS VERSION";
+    if (offer.m_minOsCode > 0 && !MeetsWindowsVersionCode(offer.m_minOsCode))
+        return "UNSUPPORTED OS VERSION";
     if (!offer.m_minPlatformVersion.empty() &&
         !IsVersionAtLeast(m_installerVersion, Utf8ToWide(offer.m_minPlatformVersion))) {
         return "UNSUPPORTED PLATFORM VERSION";
@@ -122,8 +126,10 @@ OfferEvaluator::Reason OfferEvaluator::SystemRefusal(const Package& offer) const
 
 OfferEvaluator::Reason OfferEvaluator::FilesAndProgramsRefusal(const Package& offer) {
     const bool is64 = m_registry.Is64BitWindows();
-    if (!offer.m_excludeFiles.empty() && AnyFileExists(offer.m_excludeFiles, is64)) return "FILE EXISTS";
-    if (!offer.m_includeFiles.empty() && !AnyFileExists(offer.m_includeFiles, is64)) return "NONE OF THE FILES EXISTS";
+    if (!offer.m_excludeFiles.empty() && AnyFileExists(offer.m_excludeFiles, is64))
+        return "FILE EXISTS";
+    if (!offer.m_includeFiles.empty() && !AnyFileExists(offer.m_includeFiles, is64))
+        return "NONE OF THE FILES EXISTS";
     if (offer.m_blockingProcesses.empty()) return std::nullopt;
     if (m_facts.runningPrograms.empty()) m_facts.runningPrograms = RunningPrograms();
     for (const std::string& program : offer.m_blockingProcesses) {

@@ -25,8 +25,10 @@ struct SoftwareRoot {
     HKEY hive;
 };
 const SoftwareRoot kSoftwareRoots[] = {
-    {L"hkey_local_machine\\software\\", L"hkey_local_machine\\software\\wow6432node\\", HKEY_LOCAL_MACHINE},
-    {L"hkey_current_user\\software\\", L"hkey_current_user\\software\\wow6432node\\", HKEY_CURRENT_USER}};
+    {L"hkey_local_machine\\software\\", L"hkey_local_machine\\software\\wow6432node\\",
+     HKEY_LOCAL_MACHINE},
+    {L"hkey_current_user\\software\\", L"hkey_current_user\\software\\wow6432node\\",
+     HKEY_CURRENT_USER}};
 
 const wchar_t kSoftware[] = L"software";
 const wchar_t kAppPaths[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
@@ -59,16 +61,20 @@ std::pair<std::wstring, std::wstring> SplitLast(const std::wstring& text) {
 DWORD ReadDword(HKEY key, const std::wstring& name) {
     DWORD value = 0;
     DWORD size = sizeof(value);
-    const LONG status = RegGetValueW(key, nullptr, name.c_str(), RRF_RT_REG_DWORD, nullptr, &value, &size);
-    if (status != ERROR_SUCCESS) throw win32::RegistryError("Cannot read DWORD from registry.", status);
+    const LONG status =
+        RegGetValueW(key, nullptr, name.c_str(), RRF_RT_REG_DWORD, nullptr, &value, &size);
+    if (status != ERROR_SUCCESS)
+        throw win32::RegistryError("Cannot read DWORD from registry.", status);
     return value;
 }
 
 ULONGLONG ReadQword(HKEY key, const std::wstring& name) {
     ULONGLONG value = 0;
     DWORD size = sizeof(value);
-    const LONG status = RegGetValueW(key, nullptr, name.c_str(), RRF_RT_REG_QWORD, nullptr, &value, &size);
-    if (status != ERROR_SUCCESS) throw win32::RegistryError("Cannot read QWORD from registry.", status);
+    const LONG status =
+        RegGetValueW(key, nullptr, name.c_str(), RRF_RT_REG_QWORD, nullptr, &value, &size);
+    if (status != ERROR_SUCCESS)
+        throw win32::RegistryError("Cannot read QWORD from registry.", status);
     return value;
 }
 
@@ -138,7 +144,8 @@ std::wstring ReadString(HKEY key, const wchar_t* subkey, const std::wstring& nam
         size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
         status = RegGetValueW(key, subkey, name.c_str(), RRF_RT_REG_SZ, nullptr, &text[0], &size);
     }
-    if (status != ERROR_SUCCESS) throw win32::RegistryError("Cannot read string from registry", status);
+    if (status != ERROR_SUCCESS)
+        throw win32::RegistryError("Cannot read string from registry", status);
     text.resize(size / sizeof(wchar_t));
     while (!text.empty() && text.back() == L'\0') text.pop_back();
     return text;
@@ -147,29 +154,34 @@ std::wstring ReadString(HKEY key, const wchar_t* subkey, const std::wstring& nam
 std::vector<std::wstring> EnumerateSubkeys(HKEY key) {
     DWORD count = 0;
     DWORD longest = 0;
-    LONG status = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &count, &longest, nullptr, nullptr, nullptr,
-                                   nullptr, nullptr, nullptr);
+    LONG status = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &count, &longest, nullptr,
+                                   nullptr, nullptr, nullptr, nullptr, nullptr);
     if (status != ERROR_SUCCESS) {
-        throw win32::RegistryError("RegQueryInfoKey failed while preparing for subkey enumeration.", status);
+        throw win32::RegistryError("RegQueryInfoKey failed while preparing for subkey enumeration.",
+                                   status);
     }
     std::vector<std::wstring> names;
     std::wstring buffer(longest + 1, L'\0');
     for (DWORD index = 0; index < count; ++index) {
         DWORD length = longest + 1;
         status = RegEnumKeyExW(key, index, &buffer[0], &length, nullptr, nullptr, nullptr, nullptr);
-        if (status != ERROR_SUCCESS) throw win32::RegistryError("Cannot enumerate subkeys: RegEnumKeyEx failed.", status);
+        if (status != ERROR_SUCCESS)
+            throw win32::RegistryError("Cannot enumerate subkeys: RegEnumKeyEx failed.", status);
         names.push_back(ToLower(buffer.substr(0, length)));
     }
     return names;
 }
 
 bool ValueExists(HKEY key, const std::wstring& name) {
-    return RegGetValueW(key, nullptr, name.c_str(), RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    return RegGetValueW(key, nullptr, name.c_str(), RRF_RT_ANY, nullptr, nullptr, nullptr) ==
+           ERROR_SUCCESS;
 }
 
 DWORD ValueType(HKEY key, const std::wstring& name) {
     DWORD type = 0;
-    return RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS ? type : 0;
+    return RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS
+               ? type
+               : 0;
 }
 
 bool DataMatches(DWORD type, HKEY key, const std::wstring& name, const std::wstring& expected) {
@@ -199,7 +211,8 @@ win32::unique_hkey Registry::Open(HKEY parent, const std::wstring& subkey, REGSA
     ++m_stats.keyOpenCalls;
     HKEY key = nullptr;
     const LONG status = RegOpenKeyExW(parent, subkey.c_str(), 0, access, &key);
-    if (status != ERROR_SUCCESS) throw win32::RegistryError("Cannot open registry key: RegOpenKeyEx failed.", status);
+    if (status != ERROR_SUCCESS)
+        throw win32::RegistryError("Cannot open registry key: RegOpenKeyEx failed.", status);
     return win32::unique_hkey(key);
 }
 
@@ -285,7 +298,8 @@ std::optional<std::wstring> Registry::ReadTypedValue(HKEY key, const std::wstrin
     }
 }
 
-std::optional<std::wstring> Registry::ReadValueString(const std::wstring& root, const std::wstring& key,
+std::optional<std::wstring> Registry::ReadValueString(const std::wstring& root,
+                                                      const std::wstring& key,
                                                       const std::wstring& name) {
     std::vector<std::wstring> candidates = {root + L"\\" + key};
     if (m_is64BitWindows && StartsWith(key, kSoftware)) {
@@ -301,7 +315,8 @@ std::optional<std::wstring> Registry::ReadValueString(const std::wstring& root, 
 
 bool Registry::AnyKeyExists(const std::vector<std::wstring>& entries) {
     for (const std::wstring& entry : entries) {
-        const std::vector<std::wstring> candidates = ExpandKeyPath(ToLower(entry), m_is64BitWindows);
+        const std::vector<std::wstring> candidates =
+            ExpandKeyPath(ToLower(entry), m_is64BitWindows);
         if (candidates.empty()) return false;
         for (const std::wstring& candidate : candidates) {
             if (KeyExists(candidate)) return true;
@@ -312,7 +327,8 @@ bool Registry::AnyKeyExists(const std::vector<std::wstring>& entries) {
 
 bool Registry::AnyValueExists(const std::vector<std::wstring>& entries) {
     for (const std::wstring& entry : entries) {
-        const std::vector<std::wstring> candidates = ExpandKeyPath(ToLower(entry), m_is64BitWindows);
+        const std::vector<std::wstring> candidates =
+            ExpandKeyPath(ToLower(entry), m_is64BitWindows);
         if (candidates.empty()) return false;
         for (const std::wstring& candidate : candidates) {
             const auto [key, name] = SplitLast(candidate);

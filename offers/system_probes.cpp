@@ -28,7 +28,8 @@ size_t CountDots(const std::wstring& text) {
 
 bool HoldsMacro(const std::wstring& path, const PathMacroTable& macros) {
     for (const auto& macro : macros) {
-        const std::wstring token = L"{" + std::wstring(macro.first.begin(), macro.first.end()) + L"}";
+        const std::wstring token =
+            L"{" + std::wstring(macro.first.begin(), macro.first.end()) + L"}";
         if (path.find(token) != std::wstring::npos) return true;
     }
     return false;
@@ -39,7 +40,8 @@ std::wstring DefaultDesktopFolder() {
     PWSTR path = nullptr;
     std::wstring folder;
     const HANDLE defaultUser = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-1));
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Desktop, 0, defaultUser, &path)) && path) folder = path;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Desktop, 0, defaultUser, &path)) && path)
+        folder = path;
     CoTaskMemFree(path);
     return folder;
 }
@@ -62,7 +64,8 @@ Measurement<ProcessorFailure> ProcessorMHz() {
     const win32::unique_hkey key(opened);
     DWORD mhz = 0;
     DWORD size = sizeof(mhz);
-    if (RegQueryValueExA(key.get(), "~MHz", nullptr, nullptr, reinterpret_cast<BYTE*>(&mhz), &size) != ERROR_SUCCESS) {
+    if (RegQueryValueExA(key.get(), "~MHz", nullptr, nullptr, reinterpret_cast<BYTE*>(&mhz),
+                         &size) != ERROR_SUCCESS) {
         return {std::nullopt, ProcessorFailure::Read};
     }
     return {mhz};
@@ -71,7 +74,8 @@ Measurement<ProcessorFailure> ProcessorMHz() {
 Measurement<DWORD> FreeDiskMB() {
     const std::wstring root = DefaultDesktopFolder().substr(0, 3);
     ULARGE_INTEGER available = {};
-    if (!GetDiskFreeSpaceExW(root.c_str(), &available, nullptr, nullptr)) return {std::nullopt, GetLastError()};
+    if (!GetDiskFreeSpaceExW(root.c_str(), &available, nullptr, nullptr))
+        return {std::nullopt, GetLastError()};
     return {available.QuadPart >> 20};
 }
 
@@ -98,7 +102,8 @@ bool MeetsWindowsVersionCode(int code) {
 std::vector<int> ParseVersion(const std::wstring& text) {
     std::vector<int> numbers;
     for (const std::wstring& piece : Split(text, L'.')) {
-        if (!piece.empty()) numbers.push_back(static_cast<int>(std::wcstol(piece.c_str(), nullptr, 10)));
+        if (!piece.empty())
+            numbers.push_back(static_cast<int>(std::wcstol(piece.c_str(), nullptr, 10)));
     }
     return numbers;
 }
@@ -120,7 +125,8 @@ std::vector<std::wstring> RunningPrograms() {
     if (!snapshot) return programs;
     PROCESSENTRY32W entry = {};
     entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry)) {
         programs.push_back(ToLower(entry.szExeFile));
     }
     return programs;
@@ -131,13 +137,15 @@ bool IsProgramRunning(const std::string& name, const std::vector<std::wstring>& 
     const size_t dots = CountDots(wanted);
     for (const std::wstring& program : running) {
         // Compare without the extension unless the wanted name carries one itself.
-        const std::wstring base = CountDots(program) > dots ? program.substr(0, program.rfind(L'.')) : program;
+        const std::wstring base =
+            CountDots(program) > dots ? program.substr(0, program.rfind(L'.')) : program;
         if (base == wanted) return true;
     }
     return false;
 }
 
-bool AnyFileExists(const std::vector<std::wstring>& paths, bool is64BitWindows, const PathMacroTable& macros64) {
+bool AnyFileExists(const std::vector<std::wstring>& paths, bool is64BitWindows,
+                   const PathMacroTable& macros64) {
     for (const std::wstring& path : paths) {
         if (!is64BitWindows && HoldsMacro(path, macros64)) continue;
         if (PathFileExistsW(path.c_str())) return true;
@@ -157,23 +165,27 @@ bool ChromeInstalled(Registry& registry) {
     for (const wchar_t* path : kChromePaths) candidates.push_back(ExpandPathMacros(path, macros));
     // Both keys are mixed-case, so they are looked up as written, in this process's view.
     if (auto folder = registry.ReadValueString(
-            L"hkey_local_machine", L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\chrome.exe", L"Path")) {
+            L"hkey_local_machine",
+            L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\chrome.exe", L"Path")) {
         candidates.push_back(*folder + L"\\chrome.exe");
     }
-    if (auto path = registry.ReadValueString(L"hkey_current_user", L"SOFTWARE\\Google\\Chrome\\BLBeacon", L"Path")) {
+    if (auto path = registry.ReadValueString(L"hkey_current_user",
+                                             L"SOFTWARE\\Google\\Chrome\\BLBeacon", L"Path")) {
         candidates.push_back(*path);
     }
     return AnyFileExists(candidates, registry.Is64BitWindows());
 }
 
 std::optional<float> IeVersion(Registry& registry) {
-    const auto text = registry.ReadValueString(L"hkey_local_machine", L"SOFTWARE\\Microsoft\\Internet Explorer", L"Version");
+    const auto text = registry.ReadValueString(
+        L"hkey_local_machine", L"SOFTWARE\\Microsoft\\Internet Explorer", L"Version");
     if (!text) return std::nullopt;
     return std::stof(*text);
 }
 
 std::optional<uint64_t> UninstallTime(Registry& registry, const UninstallRule& rule) {
-    const auto text = registry.ReadValueString(ToLower(rule.root), ToLower(rule.key), ToLower(rule.valueName));
+    const auto text =
+        registry.ReadValueString(ToLower(rule.root), ToLower(rule.key), ToLower(rule.valueName));
     if (!text) return std::nullopt;
     const uint64_t stored = std::stoull(*text);
     return rule.inMilliseconds ? stored / 1000 : stored;

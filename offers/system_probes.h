@@ -48,7 +48,8 @@ bool IsProgramRunning(const std::string& name, const std::vector<std::wstring>& 
 
 // Whether any of the paths exists. On 32-bit Windows a path still holding the token of a
 // 64-bit-only macro counts as absent without being tested.
-bool AnyFileExists(const std::vector<std::wstring>& paths, bool is64BitWindows, const PathMacroTable& macros64);
+bool AnyFileExists(const std::vector<std::wstring>& paths, bool is64BitWindows,
+                   const PathMacroTable& macros64);
 // The same for this machine's macro tables.
 bool AnyFileExists(const std::vector<std::wstring>& paths, bool is64BitWindows);
 

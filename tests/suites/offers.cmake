@@ -14,3 +14,10 @@ add_test(NAME offer_refusal_event COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/back
          $<TARGET_FILE:offer_rules_test> --gtest_filter=RefusalEvent.*)
 set_tests_properties(offer_refusal_event PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK backend443 TIMEOUT 120
   ENVIRONMENT "${KELVARA_TEST_ENV};WINEPREFIX=${KELVARA_PREFIX64}")
+
+# Benchmark of one evaluation, run on request (not by CTest):
+#   WINEPREFIX=<build>/prefixes/win64 wine <build>/tests/offers_bench.exe
+add_executable(offers_bench bench/offers_bench.cpp ${CMAKE_BINARY_DIR}/variants/kelvara/build_settings.cpp
+               ${CMAKE_SOURCE_DIR}/tests/unit/offers_test.rc)
+target_include_directories(offers_bench PRIVATE ${CMAKE_SOURCE_DIR}/res ${CMAKE_SOURCE_DIR}/tests/unit)
+target_link_libraries(offers_bench PRIVATE kelvara_core)

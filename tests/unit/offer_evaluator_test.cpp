@@ -17,9 +17,7 @@ using namespace offers_test;
 namespace {
 
 // Free disk 1000 MiB, memory 8192 MiB, processor 2394 MHz.
-ProbeCaches KnownFacts() {
-    return {1000, 8192, 2394, {}};
-}
+ProbeCaches KnownFacts() { return {1000, 8192, 2394, {}}; }
 
 std::shared_ptr<Package> Offer(const json& settings = json::object()) {
     json ps = {{"i", "offer.png"}, {"dn", "Offer"}, {"u", "https://localhost/f/offer.exe"}};
@@ -42,9 +40,11 @@ std::string FirstOutcome(const json& settings, ProbeCaches facts = KnownFacts())
     return Outcome(evaluator, settings);
 }
 
-json UninstallEntry(const std::string& root, const std::string& valueName, int minDays, bool milliseconds) {
-    return {{"utr", root}, {"utk", "Software\\KelvaraTest\\Removed"}, {"utvn", valueName},
-            {"utvt", "REG_QWORD"}, {"umd", minDays}, {"utms", milliseconds}};
+json UninstallEntry(const std::string& root, const std::string& valueName, int minDays,
+                    bool milliseconds) {
+    return {{"utr", root},       {"utk", "Software\\KelvaraTest\\Removed"},
+            {"utvn", valueName}, {"utvt", "REG_QWORD"},
+            {"umd", minDays},    {"utms", milliseconds}};
 }
 
 const uint64_t kDay = 86400;
@@ -54,21 +54,25 @@ const uint64_t kDay = 86400;
 class MachineRules : public ::testing::Test {
 protected:
     MachineRules() {
-        SetString(HKEY_LOCAL_MACHINE, L"Software\\KelvaraTest\\Present", kView64, L"Value", L"Data");
+        SetString(HKEY_LOCAL_MACHINE, L"Software\\KelvaraTest\\Present", kView64, L"Value",
+                  L"Data");
         SetDword(HKEY_LOCAL_MACHINE, L"Software\\KelvaraTest\\Present", kView64, L"Count", 7);
         const std::wstring removed = L"Software\\KelvaraTest\\Removed";
         const uint64_t now = NowSeconds();
         SetQword(HKEY_CURRENT_USER, removed, kView64, L"TenDaysMs", (now - 10 * kDay) * 1000);
         SetQword(HKEY_CURRENT_USER, removed, kView64, L"ThirtyOneDaysMs", (now - 31 * kDay) * 1000);
-        SetDword(HKEY_CURRENT_USER, removed, kView64, L"TenDays", static_cast<DWORD>(now - 10 * kDay));
-        SetString(HKEY_CURRENT_USER, removed, kView64, L"ThirtyOneDays", std::to_wstring(now - 31 * kDay));
+        SetDword(HKEY_CURRENT_USER, removed, kView64, L"TenDays",
+                 static_cast<DWORD>(now - 10 * kDay));
+        SetString(HKEY_CURRENT_USER, removed, kView64, L"ThirtyOneDays",
+                  std::to_wstring(now - 31 * kDay));
         SetString(HKEY_CURRENT_USER, removed, kView64, L"Text", L"yesterday");
         SetString(HKEY_CURRENT_USER, removed, kView64, L"Huge", L"99999999999999999999999");
         m_present = m_files.AddFile(L"present.txt");
         SetString(HKEY_LOCAL_MACHINE, kAppPaths + L"kelvara_installed.exe", 0, L"", m_present);
     }
 
-    static inline const std::wstring kAppPaths = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+    static inline const std::wstring kAppPaths =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
     OwnedKeys m_owned{{{HKEY_LOCAL_MACHINE, L"Software\\KelvaraTest"},
                        {HKEY_CURRENT_USER, L"Software\\KelvaraTest"},
                        {HKEY_LOCAL_MACHINE, kAppPaths + L"kelvara_installed.exe"}}};
@@ -111,7 +115,8 @@ TEST(Categories, AnExclusiveOfferMustBeTheFirst) {
 
     OfferEvaluator second(10, KnownFacts());
     EXPECT_EQ(Outcome(second, {{"v", 1}}), "accepted");
-    EXPECT_EQ(Outcome(second, {{"v", 2}, {"exc", true}}), "EXCLUSIVE, BUT ANOTHER OFFER ALREADY PRESENT");
+    EXPECT_EQ(Outcome(second, {{"v", 2}, {"exc", true}}),
+              "EXCLUSIVE, BUT ANOTHER OFFER ALREADY PRESENT");
 }
 
 TEST(Hardware, MinimumsCompareUnsignedWithTheMachinesFacts) {
@@ -142,10 +147,12 @@ TEST(Hardware, EachFactIsMeasuredWhenFirstNeededAndThenKept) {
 TEST(Hardware, AnUnreadableProcessorClockRefusesAndIsMeasuredAgain) {
     OfferEvaluator evaluator(10, {});
     {
-        PreservedValue clock(HKEY_LOCAL_MACHINE, L"Hardware\\Description\\System\\CentralProcessor\\0", kView64,
+        PreservedValue clock(HKEY_LOCAL_MACHINE,
+                             L"Hardware\\Description\\System\\CentralProcessor\\0", kView64,
                              L"~MHz");
         clock.Remove();
-        EXPECT_EQ(Outcome(evaluator, {{"v", 1}, {"cpu", 1}}), "CPU CHECK FAILED: Couldn't read value");
+        EXPECT_EQ(Outcome(evaluator, {{"v", 1}, {"cpu", 1}}),
+                  "CPU CHECK FAILED: Couldn't read value");
         EXPECT_FALSE(evaluator.Facts().processorMHz);
     }
     EXPECT_EQ(Outcome(evaluator, {{"v", 2}, {"cpu", 1}}), "accepted");
@@ -166,24 +173,23 @@ TEST(SystemRules, WindowsVersionInstallerVersionAndBitness) {
 TEST_F(MachineRules, TheFirstRefusingRuleGivesTheReason) {
     RunningProgram program(L"kelvara.rules.exe");
     ASSERT_TRUE(program.Started());
-    json settings = {
-        {"r", {"kelvaratest\\present"}},
-        {"ir", {"kelvaratest\\absent"}},
-        {"rvn", {"kelvaratest\\present\\value"}},
-        {"rvd", {"kelvaratest\\present\\value\\DATA"}},
-        {"disk", 1001},
-        {"ram", 8193},
-        {"cpu", 2400},
-        {"ov", 64},
-        {"pv", "3.1"},
-        {"win64", true},
-        {"fe", {WideToUtf8(m_present)}},
-        {"ife", {WideToUtf8(m_files.Path().wstring() + L"\\missing.txt")}},
-        {"a", {"notepad", "kelvara.rules"}},
-        {"iapp", {"kelvara_installed.exe", "kelvara_missing.exe"}},
-        {"eapp", {"kelvara_missing.exe", "kelvara_installed.exe"}},
-        {"cmdu", {UninstallEntry("hkey_current_user", "TenDaysMs", 30, true)}},
-        {"x", 12}};
+    json settings = {{"r", {"kelvaratest\\present"}},
+                     {"ir", {"kelvaratest\\absent"}},
+                     {"rvn", {"kelvaratest\\present\\value"}},
+                     {"rvd", {"kelvaratest\\present\\value\\DATA"}},
+                     {"disk", 1001},
+                     {"ram", 8193},
+                     {"cpu", 2400},
+                     {"ov", 64},
+                     {"pv", "3.1"},
+                     {"win64", true},
+                     {"fe", {WideToUtf8(m_present)}},
+                     {"ife", {WideToUtf8(m_files.Path().wstring() + L"\\missing.txt")}},
+                     {"a", {"notepad", "kelvara.rules"}},
+                     {"iapp", {"kelvara_installed.exe", "kelvara_missing.exe"}},
+                     {"eapp", {"kelvara_missing.exe", "kelvara_installed.exe"}},
+                     {"cmdu", {UninstallEntry("hkey_current_user", "TenDaysMs", 30, true)}},
+                     {"x", 12}};
     const std::pair<const char*, const char*> rules[] = {{"r", "REGISTRY KEY EXISTS"},
                                                          {"ir", "NONE OF THE REGISTRY KEYS EXISTS"},
                                                          {"rvn", "REGISTRY VALUE EXISTS"},
@@ -202,36 +208,46 @@ TEST_F(MachineRules, TheFirstRefusingRuleGivesTheReason) {
                                                          {"cmdu", "MIN DAYS UNINSTALL CHECKER"},
                                                          {"x", "NO CHROME"}};
     for (const auto& [key, reason] : rules) {
+        // 64-bit Windows meets the bitness rule.
         const bool passes = std::string(key) == "win64" && RunsOn64BitWindows();
-        if (!passes) EXPECT_EQ(FirstOutcome(settings), reason) << key;
+        if (!passes) {
+            EXPECT_EQ(FirstOutcome(settings), reason) << key;
+        }
         settings.erase(key);
     }
     EXPECT_EQ(FirstOutcome(settings), "accepted");
 }
 
 TEST_F(MachineRules, AnEmptyFirstEntryDecidesTheKeyLists) {
-    EXPECT_EQ(FirstOutcome({{"ir", {"", "kelvaratest\\present"}}}), "NONE OF THE REGISTRY KEYS EXISTS");
+    EXPECT_EQ(FirstOutcome({{"ir", {"", "kelvaratest\\present"}}}),
+              "NONE OF THE REGISTRY KEYS EXISTS");
     EXPECT_EQ(FirstOutcome({{"ir", {"kelvaratest\\absent", "KelvaraTest\\Present"}}}), "accepted");
     EXPECT_EQ(FirstOutcome({{"r", {"", "kelvaratest\\present"}}}), "accepted");
     EXPECT_EQ(FirstOutcome({{"rvn", {"", "kelvaratest\\present\\value"}}}), "accepted");
-    EXPECT_EQ(FirstOutcome({{"rvd", {"", "kelvaratest\\present\\count\\7"}}}), "REGISTRY VALUE DATA MATCHES");
+    EXPECT_EQ(FirstOutcome({{"rvd", {"", "kelvaratest\\present\\count\\7"}}}),
+              "REGISTRY VALUE DATA MATCHES");
     EXPECT_EQ(FirstOutcome({{"iapp", {"kelvara_installed.exe"}}}), "accepted");
 }
 
 TEST_F(MachineRules, AnUninstallWithinTheMinimumDaysRefuses) {
-    EXPECT_EQ(FirstOutcome({{"cmdu", {UninstallEntry("HKEY_CURRENT_USER", "TenDaysMs", 30, true)}}}),
-              "MIN DAYS UNINSTALL CHECKER");
-    EXPECT_EQ(FirstOutcome({{"cmdu", {UninstallEntry("hkey_current_user", "ThirtyOneDaysMs", 30, true)}}}),
+    EXPECT_EQ(
+        FirstOutcome({{"cmdu", {UninstallEntry("HKEY_CURRENT_USER", "TenDaysMs", 30, true)}}}),
+        "MIN DAYS UNINSTALL CHECKER");
+    EXPECT_EQ(FirstOutcome(
+                  {{"cmdu", {UninstallEntry("hkey_current_user", "ThirtyOneDaysMs", 30, true)}}}),
               "accepted");
     EXPECT_EQ(FirstOutcome({{"cmdu", {UninstallEntry("hkey_current_user", "TenDays", 30, false)}}}),
               "MIN DAYS UNINSTALL CHECKER");
-    EXPECT_EQ(FirstOutcome({{"cmdu", {UninstallEntry("hkey_current_user", "ThirtyOneDays", 30, false)}}}),
-              "accepted");
+    EXPECT_EQ(
+        FirstOutcome({{"cmdu", {UninstallEntry("hkey_current_user", "ThirtyOneDays", 30, false)}}}),
+        "accepted");
     // Milliseconds read as seconds lie far in the future.
-    EXPECT_EQ(FirstOutcome({{"cmdu", {UninstallEntry("hkey_current_user", "ThirtyOneDaysMs", 30, false)}}}),
+    EXPECT_EQ(FirstOutcome(
+                  {{"cmdu", {UninstallEntry("hkey_current_user", "ThirtyOneDaysMs", 30, false)}}}),
               "MIN DAYS UNINSTALL CHECKER");
-    EXPECT_EQ(FirstOutcome({{"cmdu", {UninstallEntry("hkey_current_user", "Missing", 30, false),
-                                      UninstallEntry("hkey_current_user", "TenDays", 5, false)}}}),
+    EXPECT_EQ(FirstOutcome({{"cmdu",
+                             {UninstallEntry("hkey_current_user", "Missing", 30, false),
+                              UninstallEntry("hkey_current_user", "TenDays", 5, false)}}}),
               "accepted");
 }
 
@@ -271,11 +287,16 @@ TEST_F(MachineRules, MalformedRulesEndTheWholeLoad) {
     OfferEvaluator evaluator(10, KnownFacts());
     bool stop = false;
     auto evaluate = [&](const json& settings) { return evaluator.Evaluate(Offer(settings), stop); };
-    EXPECT_THROW(evaluate({{"cmdu", {UninstallEntry("hkey_current_user", "Text", 30, false)}}}), std::invalid_argument);
-    EXPECT_THROW(evaluate({{"cmdu", {UninstallEntry("hkey_current_user", "Huge", 30, false)}}}), std::out_of_range);
-    EXPECT_THROW(evaluate({{"cmdu", {UninstallEntry("hkcu", "TenDays", 30, false)}}}), std::out_of_range);
-    EXPECT_THROW(evaluate({{"rvd", {"kelvaratest\\present\\count\\seven"}}}), std::invalid_argument);
-    EXPECT_THROW(evaluate({{"rvd", {"kelvaratest\\present\\count\\99999999999"}}}), std::out_of_range);
+    EXPECT_THROW(evaluate({{"cmdu", {UninstallEntry("hkey_current_user", "Text", 30, false)}}}),
+                 std::invalid_argument);
+    EXPECT_THROW(evaluate({{"cmdu", {UninstallEntry("hkey_current_user", "Huge", 30, false)}}}),
+                 std::out_of_range);
+    EXPECT_THROW(evaluate({{"cmdu", {UninstallEntry("hkcu", "TenDays", 30, false)}}}),
+                 std::out_of_range);
+    EXPECT_THROW(evaluate({{"rvd", {"kelvaratest\\present\\count\\seven"}}}),
+                 std::invalid_argument);
+    EXPECT_THROW(evaluate({{"rvd", {"kelvaratest\\present\\count\\99999999999"}}}),
+                 std::out_of_range);
     EXPECT_THROW(evaluate({{"r", {"hklm\\software\\"}}}), std::out_of_range);
     EXPECT_FALSE(stop);
     // Nothing was counted: a single allowed exclusive offer is still accepted.

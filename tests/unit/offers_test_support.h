@@ -32,7 +32,9 @@ inline void DeleteKeyTree(HKEY hive, const std::wstring& path, REGSAM view) {
 // Registry keys the test owns (hive, path), deleted in both views first and last.
 class OwnedKeys {
 public:
-    explicit OwnedKeys(std::vector<std::pair<HKEY, std::wstring>> keys) : m_keys(std::move(keys)) { DeleteAll(); }
+    explicit OwnedKeys(std::vector<std::pair<HKEY, std::wstring>> keys) : m_keys(std::move(keys)) {
+        DeleteAll();
+    }
     ~OwnedKeys() { DeleteAll(); }
     OwnedKeys(const OwnedKeys&) = delete;
     OwnedKeys& operator=(const OwnedKeys&) = delete;
@@ -49,17 +51,17 @@ private:
 
 inline void CreateKey(HKEY hive, const std::wstring& path, REGSAM view) {
     HKEY key = nullptr;
-    if (RegCreateKeyExW(hive, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key, nullptr) ==
-        ERROR_SUCCESS) {
+    if (RegCreateKeyExW(hive, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key,
+                        nullptr) == ERROR_SUCCESS) {
         RegCloseKey(key);
     }
 }
 
-inline void SetValue(HKEY hive, const std::wstring& path, REGSAM view, const std::wstring& name, DWORD type,
-                     const void* data, DWORD size) {
+inline void SetValue(HKEY hive, const std::wstring& path, REGSAM view, const std::wstring& name,
+                     DWORD type, const void* data, DWORD size) {
     HKEY key = nullptr;
-    if (RegCreateKeyExW(hive, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS) {
+    if (RegCreateKeyExW(hive, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
         return;
     }
     RegSetValueExW(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
@@ -68,14 +70,17 @@ inline void SetValue(HKEY hive, const std::wstring& path, REGSAM view, const std
 
 inline void SetString(HKEY hive, const std::wstring& path, REGSAM view, const std::wstring& name,
                       const std::wstring& value, DWORD type = REG_SZ) {
-    SetValue(hive, path, view, name, type, value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    SetValue(hive, path, view, name, type, value.c_str(),
+             static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
-inline void SetDword(HKEY hive, const std::wstring& path, REGSAM view, const std::wstring& name, DWORD value) {
+inline void SetDword(HKEY hive, const std::wstring& path, REGSAM view, const std::wstring& name,
+                     DWORD value) {
     SetValue(hive, path, view, name, REG_DWORD, &value, sizeof(value));
 }
 
-inline void SetQword(HKEY hive, const std::wstring& path, REGSAM view, const std::wstring& name, ULONGLONG value) {
+inline void SetQword(HKEY hive, const std::wstring& path, REGSAM view, const std::wstring& name,
+                     ULONGLONG value) {
     SetValue(hive, path, view, name, REG_QWORD, &value, sizeof(value));
 }
 
@@ -86,18 +91,23 @@ public:
     PreservedValue(HKEY hive, std::wstring path, REGSAM view, std::wstring name)
         : m_hive(hive), m_path(std::move(path)), m_view(view), m_name(std::move(name)) {
         HKEY key = nullptr;
-        if (RegOpenKeyExW(m_hive, m_path.c_str(), 0, KEY_QUERY_VALUE | m_view, &key) != ERROR_SUCCESS) return;
+        if (RegOpenKeyExW(m_hive, m_path.c_str(), 0, KEY_QUERY_VALUE | m_view, &key) !=
+            ERROR_SUCCESS)
+            return;
         DWORD size = 0;
-        if (RegQueryValueExW(key, m_name.c_str(), nullptr, &m_type, nullptr, &size) == ERROR_SUCCESS) {
+        if (RegQueryValueExW(key, m_name.c_str(), nullptr, &m_type, nullptr, &size) ==
+            ERROR_SUCCESS) {
             m_data.resize(size);
-            m_existed = RegQueryValueExW(key, m_name.c_str(), nullptr, &m_type, m_data.data(), &size) == ERROR_SUCCESS;
+            m_existed = RegQueryValueExW(key, m_name.c_str(), nullptr, &m_type, m_data.data(),
+                                         &size) == ERROR_SUCCESS;
             m_data.resize(size);
         }
         RegCloseKey(key);
     }
     ~PreservedValue() {
         if (m_existed) {
-            SetValue(m_hive, m_path, m_view, m_name, m_type, m_data.data(), static_cast<DWORD>(m_data.size()));
+            SetValue(m_hive, m_path, m_view, m_name, m_type, m_data.data(),
+                     static_cast<DWORD>(m_data.size()));
         } else {
             Remove();
         }
@@ -108,7 +118,8 @@ public:
     void Set(const std::wstring& text) const { SetString(m_hive, m_path, m_view, m_name, text); }
     void Remove() const {
         HKEY key = nullptr;
-        if (RegOpenKeyExW(m_hive, m_path.c_str(), 0, KEY_SET_VALUE | m_view, &key) != ERROR_SUCCESS) return;
+        if (RegOpenKeyExW(m_hive, m_path.c_str(), 0, KEY_SET_VALUE | m_view, &key) != ERROR_SUCCESS)
+            return;
         RegDeleteValueW(key, m_name.c_str());
         RegCloseKey(key);
     }
@@ -143,7 +154,8 @@ public:
     std::wstring AddFile(const std::wstring& relative) const {
         const std::filesystem::path file = m_path / relative;
         std::filesystem::create_directories(file.parent_path());
-        const HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        const HANDLE handle =
+            CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
         return file.wstring();
     }
@@ -169,8 +181,8 @@ public:
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);
         std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
-        if (CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                           &m_process)) {
+        if (CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                           nullptr, &startup, &m_process)) {
             CloseHandle(m_process.hThread);
         }
     }

@@ -37,7 +37,8 @@ TEST(Split, CutsLikeReadingLinesAtTheDelimiter) {
 }
 
 TEST(ExpandKeyPath, HiveNamesAndAliasesStandForThemselves) {
-    EXPECT_EQ(ExpandKeyPath(L"hklm\\software\\a", true), (Keys{L"hkey_local_machine\\software\\a"}));
+    EXPECT_EQ(ExpandKeyPath(L"hklm\\software\\a", true),
+              (Keys{L"hkey_local_machine\\software\\a"}));
     EXPECT_EQ(ExpandKeyPath(L"hkey_users\\s-1-5-18\\x", true), (Keys{L"hkey_users\\s-1-5-18\\x"}));
     EXPECT_EQ(ExpandKeyPath(L"hku\\x", false), (Keys{L"hkey_users\\x"}));
     EXPECT_EQ(ExpandKeyPath(L"hkcc\\x", false), (Keys{L"hkey_current_config\\x"}));
@@ -46,14 +47,17 @@ TEST(ExpandKeyPath, HiveNamesAndAliasesStandForThemselves) {
 
 TEST(ExpandKeyPath, RelativePathsGiveTwoKeysOn32BitAndFourOn64BitWindows) {
     EXPECT_EQ(ExpandKeyPath(L"vendor\\app", false),
-              (Keys{L"hkey_local_machine\\software\\vendor\\app", L"hkey_current_user\\software\\vendor\\app"}));
+              (Keys{L"hkey_local_machine\\software\\vendor\\app",
+                    L"hkey_current_user\\software\\vendor\\app"}));
     EXPECT_EQ(ExpandKeyPath(L"vendor\\app", true),
-              (Keys{L"hkey_local_machine\\software\\vendor\\app", L"hkey_current_user\\software\\vendor\\app",
+              (Keys{L"hkey_local_machine\\software\\vendor\\app",
+                    L"hkey_current_user\\software\\vendor\\app",
                     L"hkey_local_machine\\software\\wow6432node\\vendor\\app",
                     L"hkey_current_user\\software\\wow6432node\\vendor\\app"}));
     // Neither a hive name nor an alias, nor an alias without its backslash.
     EXPECT_EQ(ExpandKeyPath(L"hkfoo\\bar", false),
-              (Keys{L"hkey_local_machine\\software\\hkfoo\\bar", L"hkey_current_user\\software\\hkfoo\\bar"}));
+              (Keys{L"hkey_local_machine\\software\\hkfoo\\bar",
+                    L"hkey_current_user\\software\\hkfoo\\bar"}));
     EXPECT_EQ(ExpandKeyPath(L"hklm", false)[0], L"hkey_local_machine\\software\\hklm");
 }
 
@@ -93,11 +97,14 @@ TEST_F(RegistryTest, KeysBelowSoftwareAreLookedUpInTheRightView) {
     EXPECT_FALSE(registry.KeyExists(L"hkey_local_machine\\software\\kelvaratest\\absent"));
     if (m_is64) {
         EXPECT_FALSE(registry.KeyExists(L"hkey_local_machine\\software\\kelvaratest\\redirected"));
-        EXPECT_TRUE(registry.KeyExists(L"hkey_local_machine\\software\\wow6432node\\kelvaratest\\redirected"));
-        EXPECT_FALSE(registry.KeyExists(L"hkey_local_machine\\software\\wow6432node\\kelvaratest\\native"));
+        EXPECT_TRUE(registry.KeyExists(
+            L"hkey_local_machine\\software\\wow6432node\\kelvaratest\\redirected"));
+        EXPECT_FALSE(
+            registry.KeyExists(L"hkey_local_machine\\software\\wow6432node\\kelvaratest\\native"));
     } else {
         EXPECT_TRUE(registry.KeyExists(L"hkey_local_machine\\software\\kelvaratest\\redirected"));
-        EXPECT_FALSE(registry.KeyExists(L"hkey_local_machine\\software\\wow6432node\\kelvaratest\\redirected"));
+        EXPECT_FALSE(registry.KeyExists(
+            L"hkey_local_machine\\software\\wow6432node\\kelvaratest\\redirected"));
     }
     // Keys outside "software" are opened as written.
     EXPECT_TRUE(registry.KeyExists(L"hkey_local_machine\\hardware\\description\\system"));
@@ -108,7 +115,8 @@ TEST_F(RegistryTest, KeysBelowSoftwareAreLookedUpInTheRightView) {
 TEST_F(RegistryTest, RuleListsFindRelativeKeysInEveryView) {
     Registry registry(m_is64);
     EXPECT_TRUE(registry.AnyKeyExists({L"KelvaraTest\\Redirected"}));
-    EXPECT_TRUE(registry.AnyKeyExists({L"kelvaratest\\absent", L"hkcu\\software\\kelvaratest\\user"}));
+    EXPECT_TRUE(
+        registry.AnyKeyExists({L"kelvaratest\\absent", L"hkcu\\software\\kelvaratest\\user"}));
     EXPECT_FALSE(registry.AnyKeyExists({L"kelvaratest\\absent", L"hkfoo\\bar"}));
     // An empty entry ends the list with false, whatever follows.
     EXPECT_FALSE(registry.AnyKeyExists({L"", L"kelvaratest\\native"}));
@@ -141,20 +149,27 @@ TEST_F(RegistryTest, ValuesAreReadAsTextByType) {
     SetDword(HKEY_LOCAL_MACHINE, key, kView64, L"dword", 10);
     SetQword(HKEY_LOCAL_MACHINE, key, kView64, L"qword", 1700000000123ULL);
     SetString(HKEY_LOCAL_MACHINE, key, kView64, L"expand", L"%TEMP%", REG_EXPAND_SZ);
-    SetString(HKEY_LOCAL_MACHINE, L"Software\\KelvaraTest\\Only32", kView32, L"text", L"32-bit view");
+    SetString(HKEY_LOCAL_MACHINE, L"Software\\KelvaraTest\\Only32", kView32, L"text",
+              L"32-bit view");
 
     Registry registry(m_is64);
     const std::wstring root = L"hkey_local_machine";
     EXPECT_EQ(registry.ReadValueString(root, L"software\\kelvaratest\\values", L"text"), L"Hello");
     EXPECT_EQ(registry.ReadValueString(root, L"software\\kelvaratest\\values", L""), L"default");
     EXPECT_EQ(registry.ReadValueString(root, L"software\\kelvaratest\\values", L"dword"), L"10");
-    EXPECT_EQ(registry.ReadValueString(root, L"software\\kelvaratest\\values", L"qword"), L"1700000000123");
-    EXPECT_EQ(registry.ReadValueString(root, L"software\\kelvaratest\\values", L"expand"), std::nullopt);
-    EXPECT_EQ(registry.ReadValueString(root, L"software\\kelvaratest\\values", L"absent"), std::nullopt);
-    EXPECT_EQ(registry.ReadValueString(root, L"software\\kelvaratest\\absent", L"text"), std::nullopt);
+    EXPECT_EQ(registry.ReadValueString(root, L"software\\kelvaratest\\values", L"qword"),
+              L"1700000000123");
+    EXPECT_EQ(registry.ReadValueString(root, L"software\\kelvaratest\\values", L"expand"),
+              std::nullopt);
+    EXPECT_EQ(registry.ReadValueString(root, L"software\\kelvaratest\\values", L"absent"),
+              std::nullopt);
+    EXPECT_EQ(registry.ReadValueString(root, L"software\\kelvaratest\\absent", L"text"),
+              std::nullopt);
     // Found in the 32-bit view when the native one lacks it.
-    EXPECT_EQ(registry.ReadValueString(root, L"software\\kelvaratest\\only32", L"text"), L"32-bit view");
-    EXPECT_THROW(registry.ReadValueString(L"hklm", L"software\\kelvaratest\\values", L"text"), std::out_of_range);
+    EXPECT_EQ(registry.ReadValueString(root, L"software\\kelvaratest\\only32", L"text"),
+              L"32-bit view");
+    EXPECT_THROW(registry.ReadValueString(L"hklm", L"software\\kelvaratest\\values", L"text"),
+                 std::out_of_range);
 }
 
 TEST_F(RegistryTest, ValueRulesMatchNamesAndContents) {
@@ -166,9 +181,11 @@ TEST_F(RegistryTest, ValueRulesMatchNamesAndContents) {
     SetString(HKEY_LOCAL_MACHINE, key, kView64, L"expand", L"x", REG_EXPAND_SZ);
 
     Registry registry(m_is64);
-    EXPECT_TRUE(registry.AnyValueExists({L"kelvaratest\\values\\absent", L"kelvaratest\\values\\dword"}));
+    EXPECT_TRUE(
+        registry.AnyValueExists({L"kelvaratest\\values\\absent", L"kelvaratest\\values\\dword"}));
     EXPECT_TRUE(registry.AnyValueExists({L"KelvaraTest\\Values\\Expand"}));
-    EXPECT_FALSE(registry.AnyValueExists({L"kelvaratest\\values\\absent", L"kelvaratest\\absent\\text"}));
+    EXPECT_FALSE(
+        registry.AnyValueExists({L"kelvaratest\\values\\absent", L"kelvaratest\\absent\\text"}));
     EXPECT_FALSE(registry.AnyValueExists({L"", L"kelvaratest\\values\\dword"}));
 
     EXPECT_TRUE(registry.AnyValueDataMatches({L"kelvaratest\\values\\text\\HELLO"}));
@@ -181,9 +198,12 @@ TEST_F(RegistryTest, ValueRulesMatchNamesAndContents) {
     // A trailing backslash expects an empty text; an empty entry only skips itself.
     EXPECT_TRUE(registry.AnyValueDataMatches({L"", L"kelvaratest\\values\\empty\\"}));
     EXPECT_FALSE(registry.AnyValueDataMatches({L"kelvaratest\\values\\text\\"}));
-    EXPECT_THROW(registry.AnyValueDataMatches({L"kelvaratest\\values\\dword\\ten"}), std::invalid_argument);
-    EXPECT_THROW(registry.AnyValueDataMatches({L"kelvaratest\\values\\qword\\-"}), std::invalid_argument);
-    EXPECT_THROW(registry.AnyValueDataMatches({L"kelvaratest\\values\\dword\\99999999999"}), std::out_of_range);
+    EXPECT_THROW(registry.AnyValueDataMatches({L"kelvaratest\\values\\dword\\ten"}),
+                 std::invalid_argument);
+    EXPECT_THROW(registry.AnyValueDataMatches({L"kelvaratest\\values\\qword\\-"}),
+                 std::invalid_argument);
+    EXPECT_THROW(registry.AnyValueDataMatches({L"kelvaratest\\values\\dword\\99999999999"}),
+                 std::out_of_range);
 }
 
 TEST_F(RegistryTest, FailedCallsCarryTheirMessageAndCode) {
@@ -191,7 +211,8 @@ TEST_F(RegistryTest, FailedCallsCarryTheirMessageAndCode) {
         EnumerateSubkeys(nullptr);
         FAIL();
     } catch (const win32::RegistryError& error) {
-        EXPECT_STREQ(error.what(), "RegQueryInfoKey failed while preparing for subkey enumeration.");
+        EXPECT_STREQ(error.what(),
+                     "RegQueryInfoKey failed while preparing for subkey enumeration.");
         EXPECT_NE(error.code, ERROR_SUCCESS);
     }
     try {
@@ -212,12 +233,14 @@ class AppPathsTest : public ::testing::Test {
 protected:
     AppPathsTest() {
         const std::wstring installed = m_files.AddFile(L"installed.exe");
-        SetString(HKEY_LOCAL_MACHINE, std::wstring(kAppPaths) + L"kelvara_installed.exe", 0, L"", installed);
-        SetString(HKEY_CURRENT_USER, std::wstring(kAppPaths) + L"kelvara_user.exe", 0, L"", installed);
+        SetString(HKEY_LOCAL_MACHINE, std::wstring(kAppPaths) + L"kelvara_installed.exe", 0, L"",
+                  installed);
+        SetString(HKEY_CURRENT_USER, std::wstring(kAppPaths) + L"kelvara_user.exe", 0, L"",
+                  installed);
         SetString(HKEY_LOCAL_MACHINE, std::wstring(kAppPaths) + L"kelvara_missing.exe", 0, L"",
                   (m_files.Path() / L"missing.exe").wstring());
-        SetString(HKEY_LOCAL_MACHINE, std::wstring(kAppPaths) + L"kelvara_nodefault.exe", 0, L"Path",
-                  m_files.Path().wstring());
+        SetString(HKEY_LOCAL_MACHINE, std::wstring(kAppPaths) + L"kelvara_nodefault.exe", 0,
+                  L"Path", m_files.Path().wstring());
     }
 
     OwnedKeys m_owned{{{HKEY_LOCAL_MACHINE, std::wstring(kAppPaths) + L"kelvara_installed.exe"},

@@ -41,7 +41,8 @@ TEST(MachineProbes, MeasureThisMachine) {
     ASSERT_TRUE(GetDiskFreeSpaceExW(L"C:\\", &available, nullptr, nullptr));
     const auto disk = FreeDiskMB();
     ASSERT_TRUE(disk.value);
-    EXPECT_NEAR(static_cast<double>(*disk.value), static_cast<double>(available.QuadPart >> 20), 64.0);
+    EXPECT_NEAR(static_cast<double>(*disk.value), static_cast<double>(available.QuadPart >> 20),
+                64.0);
 
     EXPECT_EQ(Is64BitWindows(), RunsOn64BitWindows());
     EXPECT_NEAR(static_cast<double>(NowSeconds()), static_cast<double>(std::time(nullptr)), 2.0);
@@ -101,16 +102,18 @@ TEST(AnyFileExists, TestsEachPathAndSkips64BitOnlyMacrosOn32BitWindows) {
     EXPECT_TRUE(AnyFileExists({odd}, false, {}));
     // Where the machine has no such macro, the token stays and names no file.
     if (!Is64BitWindows()) {
-        EXPECT_FALSE(AnyFileExists({ExpandPathMacros(L"{commonpf64}\\KelvaraTestFiles\\a\\present.txt",
-                                                     ConfigurationManager::GetInstance()->GetPathMacros())},
-                                   false));
+        EXPECT_FALSE(
+            AnyFileExists({ExpandPathMacros(L"{commonpf64}\\KelvaraTestFiles\\a\\present.txt",
+                                            ConfigurationManager::GetInstance()->GetPathMacros())},
+                          false));
     }
 }
 
 TEST(ChromeProbe, FindsChromeInProgramFilesAndThroughAppPaths) {
     OwnedFolder google(L"C:\\Program Files\\Google");
     OwnedFolder elsewhere(L"C:\\KelvaraTestBrowser");
-    const wchar_t appPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\chrome.exe";
+    const wchar_t appPath[] =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\chrome.exe";
     OwnedKeys keys{{{HKEY_LOCAL_MACHINE, appPath}}};
     EXPECT_FALSE(ChromeFound());
 
@@ -125,9 +128,9 @@ TEST(ChromeProbe, FindsChromeInProgramFilesAndThroughAppPaths) {
     EXPECT_TRUE(ChromeFound());
 }
 
-
 TEST(IeProbe, ReadsTheLeadingNumberOfTheVersion) {
-    PreservedValue value(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Internet Explorer", 0, L"Version");
+    PreservedValue value(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Internet Explorer", 0,
+                         L"Version");
     value.Set(L"9.11.19041.0");
     EXPECT_FLOAT_EQ(*InstalledIeVersion(), 9.11f);
     value.Set(L"11.0.19041.1");
@@ -140,12 +143,15 @@ TEST(IeProbe, ReadsTheLeadingNumberOfTheVersion) {
 
 TEST(UninstallProbe, ReadsSecondsOrMilliseconds) {
     OwnedKeys keys{{{HKEY_CURRENT_USER, L"Software\\KelvaraTest"}}};
-    SetQword(HKEY_CURRENT_USER, L"Software\\KelvaraTest\\Removed", kView64, L"AtMs", 1700000000999ULL);
-    SetString(HKEY_CURRENT_USER, L"Software\\KelvaraTest\\Removed", kView64, L"AtText", L"1700000000");
+    SetQword(HKEY_CURRENT_USER, L"Software\\KelvaraTest\\Removed", kView64, L"AtMs",
+             1700000000999ULL);
+    SetString(HKEY_CURRENT_USER, L"Software\\KelvaraTest\\Removed", kView64, L"AtText",
+              L"1700000000");
     SetString(HKEY_CURRENT_USER, L"Software\\KelvaraTest\\Removed", kView64, L"Bad", L"yesterday");
     Registry registry(Is64BitWindows());
 
-    UninstallRule rule{L"HKEY_CURRENT_USER", L"Software\\KelvaraTest\\Removed", L"AtMs", L"REG_SZ", 30, true};
+    UninstallRule rule{
+        L"HKEY_CURRENT_USER", L"Software\\KelvaraTest\\Removed", L"AtMs", L"REG_SZ", 30, true};
     EXPECT_EQ(UninstallTime(registry, rule), 1700000000u);
     rule.inMilliseconds = false;
     EXPECT_EQ(UninstallTime(registry, rule), 1700000000999u);
