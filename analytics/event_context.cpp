@@ -6,8 +6,6 @@
 
 #include <windows.h>
 
-#include <unordered_map>
-
 using nlohmann::json;
 
 namespace {
@@ -17,32 +15,20 @@ bool RunsUnderWow64() {
     return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
 
-const std::unordered_map<std::string, std::string>& AffiliateTable() {
-    static const std::unordered_map<std::string, std::string> table = [] {
-        static const struct {
-            const char* affiliate;
-            const char* countries;  // two-letter codes, one space apart
-        } kGroups[] = {
-            {"91088", "US"},
-            {"91166", "CA"},
-            {"91199", "BR"},
-            {"91214", "AU NZ KR"},
-            {"91105", "DZ BG CY CZ EG GR HU IE IL KW MA PL PT QA RO RU SA SK ZA TN TR UA AE"},
-            {"91215",
-             "TH MX PH AR VN TW PE CL CO VE RS LK DO JO HK LT PS HR CR BA SV GE MD AL UY BY LB SN "
-             "PA LV "
-             "ID PK SG"},
-        };
-        std::unordered_map<std::string, std::string> codes;
-        for (const auto& group : kGroups) {
-            for (const char* code = group.countries; code[0] && code[1]; code += code[2] ? 3 : 2) {
-                codes.emplace(std::string(code, 2), group.affiliate);
-            }
-        }
-        return codes;
-    }();
-    return table;
-}
+// Two-letter country codes, one space apart, and the affiliate id of each group.
+const struct {
+    const char* affiliate;
+    const char* countries;
+} kAffiliateGroups[] = {
+    {"91088", "US"},
+    {"91166", "CA"},
+    {"91199", "BR"},
+    {"91214", "AU NZ KR"},
+    {"91105", "DZ BG CY CZ EG GR HU IE IL KW MA PL PT QA RO RU SA SK ZA TN TR UA AE"},
+    {"91215",
+     "TH MX PH AR VN TW PE CL CO VE RS LK DO JO HK LT PS HR CR BA SV GE MD AL UY BY LB SN PA LV "
+     "ID PK SG"},
+};
 
 }  // namespace
 
@@ -97,7 +83,12 @@ void AddCommonAttributes(AttributeMap& attributes) {
 }
 
 std::string AffiliateForCountry(const std::string& countryCode) {
-    const auto& table = AffiliateTable();
-    const auto found = table.find(countryCode);
-    return found == table.end() ? "91082" : found->second;
+    if (countryCode.size() == 2) {
+        for (const auto& group : kAffiliateGroups) {
+            for (const char* code = group.countries; *code; code += code[2] ? 3 : 2) {
+                if (countryCode.compare(0, 2, code, 2) == 0) return group.affiliate;
+            }
+        }
+    }
+    return "91082";
 }

@@ -65,6 +65,8 @@ public:
     // extra replace the record's members of the same key; other members are dropped.
     // Does nothing once a final event of this package has been delivered.
     void SendEvent(int code, nlohmann::json extra);
+    // The same without extra members.
+    void SendEvent(int code);
     // Blocks until every event this package has started has ended.
     void WaitForEvents();
 

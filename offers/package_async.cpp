@@ -61,6 +61,8 @@ void Package::SendEvent(int code, nlohmann::json extra) {
     }
 }
 
+void Package::SendEvent(int code) { SendEvent(code, nlohmann::json()); }
+
 void Package::EventWorkerEnded() {
     std::lock_guard<std::mutex> lock(m_eventMutex);
     if (--m_pendingEvents == 0) m_eventsDone.notify_all();

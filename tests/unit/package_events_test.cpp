@@ -4,6 +4,7 @@
 
 #include "analytics/event_context.h"
 #include "config/configuration_manager.h"
+#include "offers/host_packages.h"
 #include "net/api_client.h"
 #include "net/encoding.h"
 #include "test_backend.h"
@@ -240,4 +241,62 @@ TEST_F(PackageDelivery, OfferImageIsDecodedFromTheFileBase) {
     DownloadImageAndWait(*empty);
     EXPECT_EQ(empty->m_offerImage, nullptr);
     offer->m_offerImage.reset();  // before GDI+ shuts down
+}
+
+TEST_F(PackageDelivery, TheMainProductStartsWithEventOneBeforeTheConfigurationIsKnown) {
+    m_backend->SetRoutes({{"/zbd", {{"status", 200}}}});
+    auto config = ConfigurationManager::GetInstance();
+    config->m_productTitle = L"Title So Far";
+    StartMainPackage();
+    ASSERT_NE(config->m_mainPackage, nullptr);
+    EXPECT_TRUE(config->m_mainPackage->m_isMain);
+    config->m_mainPackage->WaitForEvents();
+    const auto requests = m_backend->Requests("/zbd");
+    ASSERT_EQ(requests.size(), 1u);
+    const json document = Document(requests[0]);
+    EXPECT_EQ(document["6"], "1");
+    EXPECT_EQ(document["10"], 1);
+    EXPECT_EQ(document["19"], "");
+    EXPECT_EQ(document["21"], "");
+    EXPECT_EQ(document["22"], "Title So Far");
+
+    config->m_productTitle = L"Loaded";
+    config->m_channel = L"ch-2";
+    ResetMainPackage();
+    EXPECT_EQ(config->m_mainPackage->m_offerId, "Loaded");
+    EXPECT_EQ((*config->m_mainPackage->EventRecord())["21"], "ch-2");
+    config->m_mainPackage.reset();
+    config->m_productTitle.clear();
+    config->m_channel.clear();
+}
+
+TEST_F(PackageDelivery, ClosingSendsEventFiveForEachPackageInTurn) {
+    m_backend->SetRoutes({{"/zbd", {{"status", 200}}}});
+    auto config = ConfigurationManager::GetInstance();
+    auto declined = OfferPackage(0);
+    declined->SendEvent(4);
+    declined->WaitForEvents();
+    auto first = OfferPackage(0);
+    auto second = OfferPackage(1);
+    config->m_offeredPackages = {first, declined, second};
+    config->m_mainPackage = MainPackage();
+    // Slow replies, so a package that did not wait for the one before would show.
+    m_backend->SetRoutes({{"/zbd", {{"status", 200}, {"delay", 0.5}}}});
+
+    SendClosingEvents();
+    const auto requests = m_backend->Requests("/zbd");
+    ASSERT_EQ(requests.size(), 3u);  // none for the declined offer, whose event 4 was delivered
+    EXPECT_EQ(Document(requests[0])["17"], "1");
+    EXPECT_EQ(Document(requests[1])["17"], "2");
+    EXPECT_EQ(Document(requests[2])["10"], 1);
+    for (size_t i = 0; i < requests.size(); ++i) {
+        EXPECT_EQ(Document(requests[i])["6"], "5");
+        if (i > 0) {
+            EXPECT_GE(SecondsBetween(requests[i - 1], requests[i]), 0.45);
+        }
+    }
+    EXPECT_TRUE(first->EventsClosed() && second->EventsClosed() &&
+                config->m_mainPackage->EventsClosed());
+    config->m_offeredPackages.clear();
+    config->m_mainPackage.reset();
 }

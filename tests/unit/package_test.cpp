@@ -3,6 +3,7 @@
 #include "analytics/event_context.h"
 #include "analytics/event_record.h"
 #include "config/configuration_manager.h"
+#include "offers/host_packages.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -374,4 +375,39 @@ TEST(PackageImage, TheMainProductHasNoneAndIsDoneAtOnce) {
     EXPECT_TRUE(done);
     EXPECT_EQ(main->m_offerImage, nullptr);
     EXPECT_THROW(main->DownloadImage(nullptr), std::bad_function_call);
+}
+
+TEST(HostPackages, MainTextsFollowTheWizardType) {
+    auto config = ConfigurationManager::GetInstance();
+    const int wizardType = config->m_wizardType;
+    config->m_installerId = L"Tovanta_DLM";
+    config->m_cfl = L"cfl-1";
+    config->m_productTitle = L"My App";
+    config->m_channel = L"ch-1";
+
+    config->m_wizardType = 1;
+    const MainPackageTexts initial = InitialMainTexts(*config);
+    EXPECT_TRUE(initial.offerId.empty() && initial.offerTag.empty() &&
+                initial.displayName.empty() && initial.channel.empty());
+    EXPECT_EQ(LoadedMainTexts(*config).offerId, L"My App");
+
+    config->m_wizardType = 2;
+    const MainPackageTexts install = InitialMainTexts(*config);
+    EXPECT_EQ(install.offerId, L"Tovanta_DLM");
+    EXPECT_EQ(install.offerTag, L"cfl-1");
+    EXPECT_EQ(install.displayName, L"My App");
+    EXPECT_EQ(install.channel, L"ch-1");
+    EXPECT_EQ(LoadedMainTexts(*config).offerId, L"Tovanta_DLM");
+
+    config->m_wizardType = 0;
+    const MainPackageTexts loaded = LoadedMainTexts(*config);
+    EXPECT_EQ(loaded.offerId, L"");
+    EXPECT_EQ(loaded.offerTag, L"cfl-1");
+    EXPECT_EQ(loaded.displayName, L"My App");
+    EXPECT_EQ(loaded.channel, L"ch-1");
+
+    config->m_wizardType = wizardType;
+    config->m_cfl.clear();
+    config->m_productTitle.clear();
+    config->m_channel.clear();
 }

@@ -1,0 +1,44 @@
+#include "offers/host_packages.h"
+
+#include "analytics/event_context.h"
+#include "config/configuration_manager.h"
+#include "offers/package.h"
+
+MainPackageTexts InitialMainTexts(const ConfigurationManager& config) {
+    if (config.m_wizardType != 2) return {};
+    return {config.m_installerId, config.m_cfl, config.m_productTitle, config.m_channel};
+}
+
+MainPackageTexts LoadedMainTexts(const ConfigurationManager& config) {
+    const std::wstring offerId = config.m_wizardType == 1   ? config.m_productTitle
+                                 : config.m_wizardType == 2 ? config.m_installerId
+                                                            : L"";
+    return {offerId, config.m_cfl, config.m_productTitle, config.m_channel};
+}
+
+void StartMainPackage() {
+    auto config = ConfigurationManager::GetInstance();
+    const MainPackageTexts texts = InitialMainTexts(*config);
+    config->m_mainPackage =
+        std::make_shared<Package>(BuildEventContext(), true, texts.offerId, texts.offerTag,
+                                  texts.displayName, texts.channel, 0);
+    config->m_mainPackage->SendEvent(1);
+}
+
+void ResetMainPackage() {
+    auto config = ConfigurationManager::GetInstance();
+    if (!config->m_mainPackage) return;
+    const MainPackageTexts texts = LoadedMainTexts(*config);
+    config->m_mainPackage->ResetAsMain(BuildEventContext(), texts.offerId, texts.offerTag,
+                                       texts.displayName, texts.channel);
+}
+
+void SendClosingEvents() {
+    auto config = ConfigurationManager::GetInstance();
+    auto packages = config->m_offeredPackages;
+    if (config->m_mainPackage) packages.push_back(config->m_mainPackage);
+    for (const auto& package : packages) {
+        package->SendEvent(5);
+        package->WaitForEvents();
+    }
+}
