@@ -5,6 +5,7 @@
 #include "net/kelvara_exception.h"
 #include "net/sha256.h"
 #include "net/system_info.h"
+#include "net/winhttp_session.h"
 #include "test_backend.h"
 
 #include <gtest/gtest.h>
@@ -92,6 +93,18 @@ TEST(SystemInfo, ReportsTheWindows10OfTheTestPrefix) {
     const std::string version = OsVersionString();
     EXPECT_EQ(version.rfind("10.0.", 0), 0u) << version;
     EXPECT_GT(version.size(), 5u);
+}
+
+TEST(Session, NeverOffersSsl3AndUsesTheAutomaticProxyOnWindows10) {
+    const DWORD tls10To12 = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1 |
+                            WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_1 |
+                            WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2;
+    EXPECT_EQ(SecureProtocols(false, false), static_cast<DWORD>(WINHTTP_FLAG_SECURE_PROTOCOL_TLS1));
+    EXPECT_EQ(SecureProtocols(true, false), tls10To12);
+    EXPECT_EQ(SecureProtocols(true, true), tls10To12 | 0x2000u) << "TLS 1.3";
+    EXPECT_TRUE(OpenSession(nullptr, ProxyAccessType()))
+        << "this system takes the set with TLS 1.3 or without";
+    EXPECT_EQ(ProxyAccessType(), 4u) << "automatic proxy";
 }
 
 // The token comes from the executable's own name: a probe program copied under the names.
