@@ -11,8 +11,10 @@ bool DeliverEvent(const std::wstring& url, const std::string& body, const Header
         try {
             std::string reply;
             DWORD status = 0;
-            if (PostJsonToUrl(url, body, headers, reply, status) && status >= 200 && status <= 399)
+            if (PostJsonToUrl(url, body, headers, reply, status) && status >= 200 &&
+                status <= 399) {
                 return true;
+            }
         } catch (const KelvaraException&) {
             // No response: retried like a bad status, so a momentary fault loses nothing.
         }
@@ -26,8 +28,9 @@ void RunEventWorker(std::shared_ptr<Package> package, std::shared_ptr<const Even
     try {
         const std::string body = BuildEnvelope(BuildEventDocument(*record, code, extra));
         const std::wstring url = ConfigurationManager::GetInstance()->m_analyticsUrl;
-        if (DeliverEvent(url, body, context->headers) && IsFinalEvent(code))
+        if (DeliverEvent(url, body, context->headers) && IsFinalEvent(code)) {
             package->m_eventsClosed = true;
+        }
     } catch (...) {
         // A lost event is never the wizard's concern.
     }
