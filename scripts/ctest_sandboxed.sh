@@ -7,6 +7,7 @@ BUILD=${KELVARA_BUILD_DIR:-$ROOT/build}
 ip link set lo up
 export KELVARA_FORCE_XVFB=1
 source "$ROOT/scripts/display.sh"
+stop_wineservers "$BUILD"
 start_display "$BUILD"
 trap stop_display EXIT
 

@@ -6,6 +6,7 @@ BUILD=${KELVARA_BUILD_DIR:-$ROOT/build}
 
 ip link set lo up
 source "$ROOT/scripts/display.sh"
+stop_wineservers "$BUILD"
 start_display "$BUILD"
 server_pid=""
 cleanup() {

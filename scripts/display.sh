@@ -20,9 +20,16 @@ start_display() {
   return 1
 }
 
-stop_display() {
-  for prefix in "$BUILD"/prefixes/*/; do
+# Wine opens sockets in its wineserver: one left from an earlier run lives in another
+# network namespace, where this namespace's loopback server cannot be reached.
+stop_wineservers() {
+  local prefix
+  for prefix in "$1"/prefixes/*/; do
     [ -d "$prefix" ] && WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
   done
+}
+
+stop_display() {
+  stop_wineservers "$BUILD"
   [ -n "${KELVARA_XVFB_PID:-}" ] && kill "$KELVARA_XVFB_PID" 2>/dev/null || true
 }
