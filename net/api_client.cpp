@@ -14,12 +14,17 @@
 
 namespace {
 
+// Transfer diagnostics go to standard output, as whole lines.
+void PrintDiagnostic(const std::string& line) {
+    std::fputs((line + "\n").c_str(), stdout);
+}
+
 void AddHeaders(HINTERNET request, const HeaderList& headers) {
     for (const auto& [name, value] : headers) {
         const std::wstring line = name + L": " + value;
         if (!WinHttpAddRequestHeaders(request, line.c_str(), static_cast<DWORD>(-1),
                                       WINHTTP_ADDREQ_FLAG_ADD)) {
-            std::printf("WinHttpAddRequestHeaders error: %d\n", static_cast<int>(GetLastError()));
+            PrintDiagnostic("WinHttpAddRequestHeaders error: " + std::to_string(static_cast<int>(GetLastError())));
         }
     }
 }
@@ -30,8 +35,7 @@ void ReadReply(HINTERNET request, std::string& reply) {
     for (;;) {
         DWORD available = 0;
         if (!WinHttpQueryDataAvailable(request, &available)) {
-            std::printf("Error %u in WinHttpQueryDataAvailable.\n",
-                        static_cast<unsigned>(GetLastError()));
+            PrintDiagnostic("Error " + std::to_string(GetLastError()) + " in WinHttpQueryDataAvailable.");
             return;
         }
         if (available == 0) return;
@@ -39,14 +43,14 @@ void ReadReply(HINTERNET request, std::string& reply) {
         try {
             chunk.assign(static_cast<size_t>(available) + 1, '\0');
         } catch (const std::bad_alloc&) {
-            std::printf("Out of memory\n");
+            PrintDiagnostic("Out of memory");
             return;
         }
         DWORD read = 0;
         if (WinHttpReadData(request, chunk.data(), available, &read)) {
             reply.append(chunk.data(), strnlen(chunk.data(), read));
         } else {
-            std::printf("Error %u in WinHttpReadData.\n", static_cast<unsigned>(GetLastError()));
+            PrintDiagnostic("Error " + std::to_string(GetLastError()) + " in WinHttpReadData.");
         }
     }
 }

@@ -22,8 +22,3 @@ std::string WideToUtf8(const std::wstring& text) {
                         nullptr, nullptr);
     return result;
 }
-
-std::wstring DecimalText(long long value) {
-    const std::string digits = std::to_string(value);
-    return std::wstring(digits.begin(), digits.end());
-}

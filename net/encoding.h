@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <type_traits>
 
 // UTF-8 to UTF-16; invalid sequences become U+FFFD. The result is cut at the first NUL.
 std::wstring Utf8ToWide(const std::string& text);
@@ -9,5 +10,10 @@ std::wstring Utf8ToWide(const std::string& text);
 // UTF-16 to UTF-8; unpaired surrogates become U+FFFD.
 std::string WideToUtf8(const std::wstring& text);
 
-// Decimal digits of a number as UTF-16. (std::to_wstring would link a whole printf.)
-std::wstring DecimalText(long long value);
+// Decimal digits of an integer as UTF-16. (std::to_wstring would link a whole printf.)
+template <typename Integer>
+std::wstring DecimalText(Integer value) {
+    static_assert(std::is_integral_v<Integer>, "integers only");
+    const std::string digits = std::to_string(value);
+    return std::wstring(digits.begin(), digits.end());
+}

@@ -11,7 +11,7 @@ void ThrowTransferError(const std::wstring& message) {
 }
 
 std::wstring ErrorText(const std::wstring& prefix, DWORD code) {
-    return prefix + std::to_wstring(static_cast<int>(code)) + L" - " + SystemErrorText(code);
+    return prefix + DecimalText(static_cast<int>(code)) + L" - " + SystemErrorText(code);
 }
 
 void ThrowLastError(const std::wstring& prefix) {
@@ -68,7 +68,7 @@ void DownloadFile::Finish(const std::function<std::wstring(DWORD code)>& reopenF
         (static_cast<ULONGLONG>(attributes.nFileSizeHigh) << 32) | attributes.nFileSizeLow;
     if (size != *m_length) {
         ThrowTransferError(L"Download was incomplete: content length: " +
-                           std::to_wstring(*m_length) + L", downloaded: " + std::to_wstring(size));
+                           DecimalText(*m_length) + L", downloaded: " + DecimalText(size));
     }
     if (*m_length != 0) Post(WM_DOWNLOAD_PROGRESS, 100);
 }

@@ -1,5 +1,6 @@
 // The WinHTTP transfers of the download engine: files and small resources in memory.
 #include "net/transfer.h"
+#include "net/encoding.h"
 #include "net/url.h"
 #include "net/winhttp_session.h"
 
@@ -85,7 +86,7 @@ Response OpenGet(std::wstring url, const wchar_t* userAgent, DWORD accessType, D
             status >= 300 && status <= 399 ? QueryLocation(response.request.get()) : L"";
         if (location.empty()) {
             ThrowTransferError(L"Download failed: Server returned status code: " +
-                               std::to_wstring(status));
+                               DecimalText(status));
         }
         if (redirects == kMaxRedirects) ThrowTransferError(L"Too many redirects.");
         url = ResolveLocation(url, location);

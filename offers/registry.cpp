@@ -1,4 +1,5 @@
 #include "offers/registry.h"
+#include "net/encoding.h"
 
 #include <shlwapi.h>
 
@@ -287,9 +288,9 @@ std::optional<std::wstring> Registry::ReadTypedValue(HKEY key, const std::wstrin
             case REG_SZ:
                 return ReadString(key, nullptr, name);
             case REG_DWORD:
-                return std::to_wstring(ReadDword(key, name));
+                return DecimalText(ReadDword(key, name));
             case REG_QWORD:
-                return std::to_wstring(ReadQword(key, name));
+                return DecimalText(ReadQword(key, name));
             default:
                 return std::nullopt;
         }

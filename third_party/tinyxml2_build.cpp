@@ -18,4 +18,6 @@ int TerminatedSnprintf(char* buffer, size_t size, const char* format, ...) {
 #define snprintf TerminatedSnprintf
 #define vsnprintf _vsnprintf
 #define sscanf __ms_sscanf
+#define vfprintf __ms_vfprintf
+#define printf __ms_printf
 #include "tinyxml2.cpp"
