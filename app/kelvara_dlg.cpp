@@ -5,6 +5,8 @@
 #include "config/build_settings.h"
 #include "config/configuration_manager.h"
 #include "i18n/language_manager.h"
+#include "net/download_manager.h"
+#include "offers/host_packages.h"
 #include "pages/error_page.h"
 #include "pages/finish_page_dlm.h"
 #include "pages/finish_page_isv.h"
@@ -213,6 +215,7 @@ LRESULT CKelvaraDlg::OnLoadCompleteMessage(WPARAM, LPARAM) {
     // The texts are rebuilt now that the product title is known.
     m_languageManager->SelectLanguage(config->m_languageName);
     if (config->m_wizardType == 1) ShowProductHeader();
+    ResetMainPackage();
     AppendFlowPages(PageRectangle());
     OnPageButton(ButtonType::Next);
     return 0;
@@ -254,6 +257,8 @@ void CKelvaraDlg::OnPageButton(ButtonType button) {
         case ButtonType::Next:
             // After a Back the loading page is not shown again.
             if (m_currentPage == 0) {
+                // The main product's event 1 goes once, at the first Next.
+                if (!m_revisit) StartMainPackage();
                 NavigateToPage(m_revisit ? 2 : 1);
             } else {
                 NavigateToPage(m_currentPage + 1);
@@ -295,6 +300,8 @@ void CKelvaraDlg::OnClose() {
     m_instanceMutex.reset();
     ShowWindow(GetSafeHwnd(), SW_HIDE);
     ConfigurationManager::GetInstance()->m_closing = true;
+    DownloadManager::GetInstance()->RequestCancel();
+    SendClosingEvents();
     CleanupWorkingDirectory();
     EndDialog(IDCANCEL);
 }
