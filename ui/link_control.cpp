@@ -9,7 +9,9 @@ namespace ui {
 
 namespace {
 constexpr int kMargin = 1;  // room for the focus rectangle around the text
-}
+// The usual link blue; the system's hot-tracking colour is not one everywhere.
+constexpr COLORREF kLinkColour = RGB(0, 102, 204);
+}  // namespace
 
 void OpenUrl(const std::wstring& url) {
     if (!url.empty()) ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
@@ -53,7 +55,7 @@ void LinkControl::Paint() {
     FillRect(dc, &client, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
     HGDIOBJ old = SelectObject(dc, UnderlinedFont());
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(COLOR_HOTLIGHT));
+    SetTextColor(dc, kLinkColour);
     const std::wstring text = GetWindowTextString(control);
     RECT textArea = client;
     InflateRect(&textArea, -kMargin, -kMargin);

@@ -127,7 +127,7 @@ class Pages(unittest.TestCase):
         self.assertEqual(self.driver.text(TITLE, ERROR_TEXT), "Error message")
         self.assertEqual(self.driver.text(TITLE, CLOSE), "Close")
         self.assertNotIn(SPLASH, self.visible_ids())
-        screenshot("error_page", self.driver, TITLE)
+        screenshot("error_page_generic", self.driver, TITLE)
 
         self.driver.syscommand(TITLE, SC_CLOSE)
         self.assertIsNone(self.driver.msgbox(1500))

@@ -1,0 +1,236 @@
+// The real host window run modally, driven from inside its own message loop: the page list
+// once the offers are known, Back and Next, the close box and the Finish button.
+#include "app/kelvara_dlg.h"
+#include "config/configuration_manager.h"
+#include "res/resource.h"
+#include "ui/message_box.h"
+#include "wizard_test_support.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+const ::testing::Environment* const kWindows = ::testing::AddGlobalTestEnvironment(new wizard_test::WindowsEnvironment);
+
+constexpr INT_PTR kEndedByWatchdog = 99;
+
+// The script runs once the host's message loop is up; a watchdog ends a wizard that the
+// script left open.
+struct Run {
+    std::function<void(HWND)> script;
+    HWND host = nullptr;
+    UINT_PTR watchdog = 0;
+};
+Run* g_run = nullptr;
+
+BOOL CALLBACK FindHost(HWND window, LPARAM) {
+    if (GetDlgItem(window, IDC_PAGE_AREA)) g_run->host = window;
+    return g_run->host == nullptr;
+}
+
+void CALLBACK Watchdog(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    g_run->watchdog = 0;
+    ADD_FAILURE() << "the wizard was still open";
+    if (g_run->host) EndDialog(g_run->host, kEndedByWatchdog);
+}
+
+void CALLBACK StartScript(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    EnumThreadWindows(GetCurrentThreadId(), &FindHost, 0);
+    ASSERT_TRUE(g_run->host);
+    g_run->watchdog = SetTimer(nullptr, 0, 20000, &Watchdog);
+    g_run->script(g_run->host);
+}
+
+INT_PTR RunWizard(std::function<void(HWND)> script) {
+    Run run{std::move(script)};
+    g_run = &run;
+    SetTimer(nullptr, 0, 50, &StartScript);
+    CKelvaraDlg dialog;
+    dialog.SetBackgroundColor(ConfigurationManager::GetInstance()->m_backgroundColour);
+    const INT_PTR result = dialog.DoModal();
+    if (run.watchdog) KillTimer(nullptr, run.watchdog);
+    g_run = nullptr;
+    return result;
+}
+
+// The page the host shows: its one visible child dialog.
+HWND ShownPage(HWND host) {
+    HWND shown = nullptr;
+    for (HWND child = GetWindow(host, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t name[16] = {};
+        GetClassNameW(child, name, 16);
+        if (IsWindowVisible(child) && std::wstring(name) == L"#32770") {
+            EXPECT_EQ(shown, nullptr) << "one page at a time";
+            shown = child;
+        }
+    }
+    return shown;
+}
+
+bool Shows(HWND host, int controlId) {
+    HWND page = ShownPage(host);
+    return page && IsWindowVisible(GetDlgItem(page, controlId));
+}
+
+void Click(HWND host, int controlId) {
+    HWND page = ShownPage(host);
+    ASSERT_TRUE(page);
+    SendMessageW(page, WM_COMMAND, MAKEWPARAM(controlId, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(page, controlId)));
+}
+
+// What the loading page's completion brings about once the configuration has arrived.
+void CompleteLoading(HWND host) {
+    SendMessageW(host, CKelvaraDlg::kLoadCompleteMessage, 0, 0);
+}
+
+// The system menu's Close items; each finish page or error page shown adds one.
+int CloseItems(HWND host) {
+    HMENU menu = GetSystemMenu(host, FALSE);
+    int count = 0;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) count += GetMenuItemID(menu, i) == SC_CLOSE;
+    return count;
+}
+
+class HostTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_directory = wizard_test::TempFolder() + L"kelvara host test " + std::to_wstring(GetCurrentProcessId());
+        CreateDirectoryW(m_directory.c_str(), nullptr);
+        m_config->m_workingDirectory = m_directory;
+        SetMessageBoxHook([this](const std::wstring& text, const std::wstring&, UINT flags) {
+            m_questions.push_back(text);
+            EXPECT_EQ(flags, static_cast<UINT>(MB_OKCANCEL | MB_ICONQUESTION));
+            return m_answers.empty() ? IDOK : m_answers[m_questions.size() - 1];
+        });
+    }
+    void TearDown() override {
+        SetMessageBoxHook({});
+        RemoveDirectoryW(m_directory.c_str());
+        m_config->m_workingDirectory = m_saved.workingDirectory;
+        m_config->m_productTitle = m_saved.productTitle;
+        m_config->m_btMode = m_saved.btMode;
+        m_config->m_closing = false;
+    }
+
+    bool WorkingDirectoryExists() const { return GetFileAttributesW(m_directory.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+    std::shared_ptr<ConfigurationManager> m_config = ConfigurationManager::GetInstance();
+    struct {
+        std::wstring workingDirectory, productTitle;
+        bool btMode;
+    } m_saved{m_config->m_workingDirectory, m_config->m_productTitle, m_config->m_btMode};
+    std::wstring m_directory;
+    std::vector<std::wstring> m_questions;
+    std::vector<int> m_answers;
+};
+
+TEST_F(HostTest, LoadedConfigurationShowsTheProductAndLeadsToTheFinishPage) {
+    const INT_PTR result = RunWizard([this](HWND host) {
+        EXPECT_TRUE(Shows(host, IDC_SPLASH_TEXT));
+        const int closeItems = CloseItems(host);
+        Click(host, IDC_NEXT);
+        EXPECT_TRUE(Shows(host, IDC_PROGRESS));
+
+        m_config->m_productTitle = L"Vexa Paint";
+        CompleteLoading(host);
+        EXPECT_TRUE(Shows(host, IDC_WELCOME_TEXT));
+        EXPECT_EQ(ui::GetWindowTextString(host), L"Vexa Paint Setup");
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(host, IDC_PRODUCT_TITLE)));
+        EXPECT_EQ(ui::GetWindowTextString(GetDlgItem(host, IDC_PRODUCT_TITLE)), L"Vexa Paint");
+        EXPECT_EQ(ui::GetWindowTextString(GetDlgItem(ShownPage(host), IDC_PRODUCT_TITLE)), L"Vexa Paint");
+
+        Click(host, IDC_NEXT);
+        EXPECT_TRUE(Shows(host, IDC_FINISH));
+        EXPECT_EQ(CloseItems(host), closeItems + 1) << "the finish page adds a Close item";
+        EXPECT_FALSE(GetWindowLongW(host, GWL_STYLE) & WS_MINIMIZEBOX);
+        Click(host, IDC_NEXT);  // nothing lies beyond the last page
+        EXPECT_TRUE(Shows(host, IDC_FINISH));
+
+        // The last page closes without a question.
+        SendMessageW(host, WM_CLOSE, 0, 0);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_THAT(m_questions, IsEmpty());
+    EXPECT_FALSE(WorkingDirectoryExists());
+    EXPECT_TRUE(m_config->m_closing);
+}
+
+TEST_F(HostTest, FinishDeletesTheWorkingDirectoryWithItsFilesAndEndsWithOne) {
+    const std::wstring file = m_directory + L"\\offer.exe";
+    CloseHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    const INT_PTR result = RunWizard([](HWND host) {
+        Click(host, IDC_NEXT);
+        CompleteLoading(host);
+        Click(host, IDC_NEXT);
+        Click(host, IDC_FINISH);
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_FALSE(WorkingDirectoryExists());
+}
+
+TEST_F(HostTest, CloseBoxAsksUntilTheRunIsOverAndCancelKeepsTheWizard) {
+    m_answers = {IDCANCEL, IDCANCEL, IDOK};
+    const INT_PTR result = RunWizard([this](HWND host) {
+        SendMessageW(host, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(IsWindowVisible(host));
+        EXPECT_TRUE(Shows(host, IDC_SPLASH_TEXT));
+        Click(host, IDC_NEXT);
+        CompleteLoading(host);
+        SendMessageW(host, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(Shows(host, IDC_WELCOME_TEXT));
+        EXPECT_TRUE(WorkingDirectoryExists());
+        SendMessageW(host, WM_CLOSE, 0, 0);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    const std::wstring question = L"Are you sure you want to exit the installer?";
+    EXPECT_THAT(m_questions, ElementsAre(question, question, question));
+    EXPECT_FALSE(WorkingDirectoryExists());
+}
+
+TEST_F(HostTest, BackFromTheLicensePageReturnsToTheLanguagePageAndNextSkipsLoading) {
+    m_config->m_btMode = true;
+    const INT_PTR result = RunWizard([](HWND host) {
+        EXPECT_TRUE(Shows(host, IDC_SPLASH_TEXT_BT));
+        EXPECT_FALSE(Shows(host, IDC_LANGUAGES)) << "the BT language page keeps the list hidden";
+        Click(host, IDC_NEXT);
+        CompleteLoading(host);
+        EXPECT_TRUE(Shows(host, IDC_LICENSE_EULA));
+
+        Click(host, IDC_BACK);
+        EXPECT_TRUE(Shows(host, IDC_SPLASH_TEXT_BT));
+        Click(host, IDC_BACK);  // nothing lies before the first page
+        EXPECT_TRUE(Shows(host, IDC_SPLASH_TEXT_BT));
+        Click(host, IDC_NEXT);
+        EXPECT_TRUE(Shows(host, IDC_LICENSE_EULA));
+        Click(host, IDC_AGREE);
+        EXPECT_TRUE(Shows(host, IDC_FINISH));
+        Click(host, IDC_FINISH);
+    });
+    EXPECT_EQ(result, 1);
+}
+
+TEST_F(HostTest, ErrorPageReplacesTheWizardAndItsCloseKeepsTheWorkingDirectory) {
+    const INT_PTR result = RunWizard([](HWND host) {
+        SendMessageW(host, WM_COMMAND, MAKEWPARAM(IDC_SHOW_ERROR_PAGE, BN_CLICKED), 0);
+        EXPECT_TRUE(Shows(host, IDC_ERROR_TITLE));
+        EXPECT_EQ(CloseItems(host), 2) << "the error page adds a Close item";
+        Click(host, IDC_CLOSE);
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_THAT(m_questions, IsEmpty());
+    EXPECT_TRUE(WorkingDirectoryExists());
+    EXPECT_FALSE(m_config->m_closing);
+}
+
+}  // namespace
