@@ -38,14 +38,28 @@ std::wstring ProgramFolderWithSpaces() {
     return wizard_test::TempFolder() + L"Kelvara page test " + std::to_wstring(GetCurrentProcessId());
 }
 
-// A stand-in for the host: its window template, with pages placed in the page area.
+// A stand-in for the host: its window template, icon and footer band, with pages placed in
+// the page area.
 class HostFrame : public ui::Dialog {
 public:
     HostFrame() : ui::Dialog(IDD_KELVARA_DIALOG) {}
 
 protected:
+    BOOL OnInitDialog() override {
+        HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
+        SendMessageW(GetSafeHwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+        return TRUE;
+    }
+    HBRUSH OnCtlColor(HDC dc, HWND control, UINT type) override {
+        if (GetDlgCtrlID(control) != IDC_FOOTER_BAND) return ui::Dialog::OnCtlColor(dc, control, type);
+        SetBkMode(dc, TRANSPARENT);
+        return m_footerBrush.get();
+    }
     void OnOK() override {}
     void OnCancel() override {}
+
+private:
+    win32::unique_hbrush m_footerBrush{CreateSolidBrush(ConfigurationManager::GetInstance()->m_brandColour)};
 };
 
 // The configuration fields the pages read, restored after each test.
