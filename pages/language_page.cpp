@@ -39,6 +39,7 @@ void LanguagePage::OnLanguageSelected() {
     const LRESULT length = SendMessageW(m_languages, CB_GETLBTEXTLEN, selected, 0);
     if (length == CB_ERR) return;
     std::wstring name(static_cast<size_t>(length) + 1, L'\0');
-    name.resize(static_cast<size_t>(SendMessageW(m_languages, CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(name.data()))));
+    const LRESULT copied = SendMessageW(m_languages, CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(name.data()));
+    name.resize(copied == CB_ERR ? 0 : static_cast<size_t>(copied));
     m_languageManager->SelectLanguage(name);
 }

@@ -50,8 +50,8 @@ BOOL LicensePageIsv::OnInitDialog() {
 // Once only: a later change of language shows the line with its placeholders unfilled.
 void LicensePageIsv::FillLinkLine() {
     auto config = ConfigurationManager::GetInstance();
-    ui::SetWindowTextString(m_links,
-                            FillLicenseLinks(ui::GetWindowTextString(m_links), config->m_termsUrl, config->m_privacyUrl));
+    const std::wstring line = ui::GetWindowTextString(m_links);
+    ui::SetWindowTextString(m_links, FillLicenseLinks(line, config->m_termsUrl, config->m_privacyUrl));
 }
 
 void LicensePageIsv::EnlargeTitle() {

@@ -3,7 +3,6 @@ user's language, the loading page, the close box with its question, and the erro
 import glob
 import os
 import re
-import shutil
 import time
 import unittest
 import xml.etree.ElementTree as ElementTree
@@ -45,23 +44,25 @@ class Pages(unittest.TestCase):
     def setUp(self):
         self.driver = Driver()
         self.wizard = None
-        self.before = working_directories()
 
     def tearDown(self):
         if self.wizard:
             self.wizard.kill()
-        for leftover in working_directories() - self.before:
-            shutil.rmtree(leftover, ignore_errors=True)
 
     def start(self, **env):
+        """Starts the wizard; returns the working directories that appeared meanwhile. Other
+        test programs may make theirs in the same folder at the same time, so the wizard's
+        is known by what happens to it."""
+        before = working_directories()
         self.wizard = Wizard(PRODUCT, wine_env(**env))
         self.driver.wait(TITLE)
+        candidates = working_directories() - before
+        self.assertTrue(candidates, "the wizard makes a working directory")
+        return candidates
 
-    def working_directory(self):
-        """The working directory the running wizard made (the one that appeared since setUp)."""
-        new = working_directories() - self.before
-        self.assertEqual(len(new), 1, new)
-        return new.pop()
+    def removed_on_exit(self, candidates, exit_code):
+        self.assertEqual(self.wizard.exit_code(), exit_code)
+        return {directory for directory in candidates if not os.path.exists(directory)}
 
     def visible_ids(self):
         return {control["id"] for control in self.driver.controls(TITLE)}
@@ -95,9 +96,7 @@ class Pages(unittest.TestCase):
         self.assertNotIn(PROGRESS, ids)
 
     def test_next_shows_the_loading_page_and_the_close_box_asks_before_it_ends(self):
-        self.start(LC_ALL="de_DE.UTF-8")
-        directory = self.working_directory()
-        self.assertTrue(os.path.isdir(directory))
+        candidates = self.start(LC_ALL="de_DE.UTF-8")
 
         self.driver.click(TITLE, NEXT)
         self.wait_for_control(PROGRESS)
@@ -110,17 +109,14 @@ class Pages(unittest.TestCase):
         time.sleep(0.5)
         self.assertTrue(self.wizard.running())
         self.assertIn(PROGRESS, self.visible_ids())
-        self.assertTrue(os.path.isdir(directory))
 
         self.driver.syscommand(TITLE, SC_CLOSE)
         self.assertEqual(self.driver.msgbox()["text"], GERMAN["MSG_EXIT"])
         self.driver.answer(1)
-        self.assertEqual(self.wizard.exit_code(), 2)
-        self.assertFalse(os.path.exists(directory), "the empty working directory is removed")
+        self.assertEqual(len(self.removed_on_exit(candidates, 2)), 1, "the empty working directory is removed")
 
     def test_error_page_shows_its_texts_and_the_close_box_then_ends_without_asking(self):
-        self.start()
-        directory = self.working_directory()
+        candidates = self.start()
         self.driver.command(TITLE, 1038)
         self.wait_for_control(ERROR_TITLE)
         self.assertEqual(self.driver.text(TITLE, ERROR_TITLE), "Error")
@@ -131,17 +127,14 @@ class Pages(unittest.TestCase):
 
         self.driver.syscommand(TITLE, SC_CLOSE)
         self.assertIsNone(self.driver.msgbox(1500))
-        self.assertEqual(self.wizard.exit_code(), 2)
-        self.assertFalse(os.path.exists(directory))
+        self.assertEqual(len(self.removed_on_exit(candidates, 2)), 1)
 
     def test_close_button_of_the_error_page_ends_at_once_and_keeps_the_working_directory(self):
-        self.start()
-        directory = self.working_directory()
+        candidates = self.start()
         self.driver.command(TITLE, 1038)
         self.wait_for_control(CLOSE)
         self.driver.click(TITLE, CLOSE)
-        self.assertEqual(self.wizard.exit_code(), 1)
-        self.assertTrue(os.path.isdir(directory))
+        self.assertEqual(self.removed_on_exit(candidates, 1), set())
 
 
 if __name__ == "__main__":
