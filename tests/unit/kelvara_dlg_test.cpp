@@ -220,17 +220,4 @@ TEST_F(HostTest, BackFromTheLicensePageReturnsToTheLanguagePageAndNextSkipsLoadi
     EXPECT_EQ(result, 1);
 }
 
-TEST_F(HostTest, ErrorPageReplacesTheWizardAndItsCloseKeepsTheWorkingDirectory) {
-    const INT_PTR result = RunWizard([](HWND host) {
-        SendMessageW(host, WM_COMMAND, MAKEWPARAM(IDC_SHOW_ERROR_PAGE, BN_CLICKED), 0);
-        EXPECT_TRUE(Shows(host, IDC_ERROR_TITLE));
-        EXPECT_EQ(CloseItems(host), 2) << "the error page adds a Close item";
-        Click(host, IDC_CLOSE);
-    });
-    EXPECT_EQ(result, 1);
-    EXPECT_THAT(m_questions, IsEmpty());
-    EXPECT_TRUE(WorkingDirectoryExists());
-    EXPECT_FALSE(m_config->m_closing);
-}
-
 }  // namespace
