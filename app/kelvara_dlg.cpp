@@ -283,6 +283,7 @@ void CKelvaraDlg::OnPageButton(ButtonType button) {
 }
 
 void CKelvaraDlg::ShowErrorPage(const std::wstring& title, const std::wstring& text) {
+    if (!m_errorPage) return;  // a start-up that ended before the pages were made
     if (m_currentPage < m_pages.size()) ShowWindow(m_pages[m_currentPage]->GetSafeHwnd(), SW_HIDE);
     m_errorPage->SetErrorTexts(title, text);
     ShowWindow(m_errorPage->GetSafeHwnd(), SW_SHOW);
