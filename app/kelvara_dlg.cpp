@@ -7,6 +7,7 @@
 #include "i18n/language_manager.h"
 #include "net/download_manager.h"
 #include "offers/host_packages.h"
+#include "offers/package.h"
 #include "pages/error_page.h"
 #include "pages/finish_page_dlm.h"
 #include "pages/finish_page_isv.h"
@@ -29,6 +30,9 @@ CKelvaraDlg::~CKelvaraDlg() {
     // every image they hold is released here.
     auto config = ConfigurationManager::GetInstance();
     config->m_productImage.reset();
+    for (const auto* list : {&config->m_acceptedPackages, &config->m_offeredPackages}) {
+        for (const auto& package : *list) package->m_offerImage.reset();
+    }
 }
 
 BOOL CKelvaraDlg::OnInitDialog() {
