@@ -6,10 +6,7 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 export KELVARA_BUILD_DIR=${KELVARA_BUILD_DIR:-$ROOT/build}
 
-bash "$ROOT/scripts/setup.sh"
-cmake -S "$ROOT" -B "$KELVARA_BUILD_DIR" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
-      -DCMAKE_BUILD_TYPE=Release -DKELVARA_TESTS=ON >/dev/null
-cmake --build "$KELVARA_BUILD_DIR" -j2 --target kelvara import_ca test_installer kelvara_driver
+bash "$ROOT/scripts/build.sh" --target kelvara import_ca test_installer kelvara_driver
 
 # The demo back end answers on port 443 of a private loopback, shared with the wizard only.
 exec unshare --net --fork -- bash "$ROOT/scripts/demo_sandboxed.sh"

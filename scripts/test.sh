@@ -7,10 +7,7 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 export KELVARA_BUILD_DIR=${KELVARA_BUILD_DIR:-$ROOT/build}
 
-bash "$ROOT/scripts/setup.sh"
-cmake -S "$ROOT" -B "$KELVARA_BUILD_DIR" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
-      -DCMAKE_BUILD_TYPE=Release -DKELVARA_TESTS=ON >/dev/null
-cmake --build "$KELVARA_BUILD_DIR" -j2
+bash "$ROOT/scripts/build.sh"
 
 size=$(stat -c %s "$KELVARA_BUILD_DIR/KelvaraSetup.exe")
 echo "KelvaraSetup.exe: $size bytes ($((size / 1024)) KB of the 512 KB budget)"

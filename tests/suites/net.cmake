@@ -26,7 +26,7 @@ foreach(case EndsTheWinHttpTransfer EndsTheWinInetTransfer GivesAMemoryDownloadN
     ENVIRONMENT "${KELVARA_TEST_ENV};WINEPREFIX=${KELVARA_PREFIX64}")
 endforeach()
 
-# Throughput against curl, run on request (tests/benchmark/download_benchmark.py).
-add_executable(download_benchmark benchmark/download_benchmark.cpp ${CMAKE_BINARY_DIR}/variants/kelvara/build_settings.cpp)
+# Throughput against curl, run on request (tests/bench/download_benchmark.py).
+add_executable(download_benchmark bench/download_benchmark.cpp ${CMAKE_BINARY_DIR}/variants/kelvara/build_settings.cpp)
 target_link_options(download_benchmark PRIVATE -municode)
 target_link_libraries(download_benchmark PRIVATE kelvara_core psapi)

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Throughput of DownloadManager::Download against curl, on the loopback back end.
 
-    unshare --net --fork -- python3 tests/benchmark/download_benchmark.py BUILD_DIR [MIB]
+    unshare --net --fork -- python3 tests/bench/download_benchmark.py BUILD_DIR [MIB]
 
 Run on request, not by CTest. In a network namespace of its own (unshare) the back end
 can take port 443. Downloads a generated file of MIB MiB (default 256) once with curl and
