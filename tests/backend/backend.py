@@ -34,6 +34,7 @@ def write_json_atomically(path, document):
 
 class Backend:
     def __init__(self, folder, port, plain, cert_dir):
+        self.folder = folder
         self.port = port
         self.scenario_path = os.path.join(folder, "scenario.json")
         self.log_path = os.path.join(folder, "requests.jsonl")

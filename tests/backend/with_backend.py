@@ -13,37 +13,18 @@ import contextlib
 import os
 import subprocess
 import sys
-import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from backend import SERVER, write_json_atomically  # noqa: E402
+from backend import running_backend  # noqa: E402
 
 
 @contextlib.contextmanager
 def backend_on_443(routes=None):
     """Starts server.py on 127.0.0.1:443 and yields its folder; stops it on exit."""
     certs = os.path.join(os.environ["KELVARA_BUILD"], "certs")
-    with tempfile.TemporaryDirectory(prefix="kelvara-backend-") as folder:
-        scenario = os.path.join(folder, "scenario.json")
-        write_json_atomically(scenario, {"routes": routes or {}})
-        command = [sys.executable, SERVER, "--scenario", scenario,
-                   "--log", os.path.join(folder, "requests.jsonl"), "--port", "443",
-                   "--cert", os.path.join(certs, "localhost.pem"),
-                   "--key", os.path.join(certs, "localhost.key")]
-        server = subprocess.Popen(command, stdout=subprocess.PIPE, text=True)
-        try:
-            if server.stdout.readline().strip() != "ready":
-                raise RuntimeError(f"server.py did not start (exit code {server.wait()})")
-            yield folder
-        finally:
-            server.terminate()
-            try:
-                server.wait(10)
-            except subprocess.TimeoutExpired:
-                server.kill()
-                server.wait()
-            server.stdout.close()
+    with running_backend({"routes": routes or {}}, port=443, cert_dir=certs) as backend:
+        yield backend.folder
 
 
 def main(argv):
