@@ -2,18 +2,13 @@
 
 #include "config/configuration_manager.h"
 #include "net/encoding.h"
-#include "net/system_info.h"
+#include "base/system_info.h"
 
 #include <windows.h>
 
 using nlohmann::json;
 
 namespace {
-
-bool RunsUnderWow64() {
-    BOOL wow64 = FALSE;
-    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
-}
 
 // Two-letter country codes, one space apart, and the affiliate id of each group.
 const struct {
@@ -44,7 +39,7 @@ RunFacts CurrentRunFacts() {
     facts.channel = WideToUtf8(config->m_channel);
     facts.productTitle = WideToUtf8(config->m_productTitle);
     facts.osVersion = OsVersionString();
-    facts.wow64 = RunsUnderWow64();
+    facts.wow64 = Is64BitWindows();
     return facts;
 }
 

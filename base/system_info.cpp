@@ -1,6 +1,12 @@
-#include "net/system_info.h"
+#include "base/system_info.h"
 
 #include <string>
+
+bool Is64BitWindows() {
+    if (sizeof(void*) == 8) return true;
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
 
 bool IsWindowsAtLeast(DWORD major, DWORD minor, WORD servicePackMajor) {
     OSVERSIONINFOEXW info = {};

@@ -1,9 +1,17 @@
-// Facts about the system and the running program, used by the requests and the downloads.
+// Facts about the system and the running program.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+
+// Whether the system is 64-bit Windows: always for a 64-bit process, for a 32-bit one when
+// it runs under WOW64 (a failing IsWow64Process counts as 32-bit Windows).
+bool Is64BitWindows();
+
+// The registry view a 32-bit build opens when it names none: the 32-bit view on 64-bit
+// Windows (ignored on 32-bit Windows). A 64-bit build names it, so both read the same keys.
+constexpr REGSAM kDefaultRegistryView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : 0;
 
 // True when the system is at least the given version and service pack (compared in that
 // order, so a later version passes whatever the service pack).

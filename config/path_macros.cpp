@@ -1,14 +1,11 @@
 #include "config/path_macros.h"
 
+#include "base/system_info.h"
+
 #include <knownfolders.h>
 #include <shlobj.h>
 
 namespace {
-
-bool RunsUnderWow64() {
-    BOOL wow64 = FALSE;
-    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
-}
 
 // "ProgramW6432" when it holds 1 to 259 characters, else empty.
 std::wstring ProgramW6432() {
@@ -53,7 +50,7 @@ std::wstring GetKnownFolder(const GUID& folder) {
 void ConfigurationManager::InitPathMacros() {
     std::lock_guard<std::mutex> lock(m_cacheMutex);
     if (m_pathMacrosReady) return;
-    const bool wow64 = RunsUnderWow64();
+    const bool wow64 = Is64BitWindows();
     m_pathMacros = BuildPathMacroTable(wow64, GetKnownFolder(FOLDERID_LocalAppData),
                                        GetKnownFolder(FOLDERID_RoamingAppData), GetKnownFolder(FOLDERID_ProgramData),
                                        GetKnownFolder(FOLDERID_ProgramFilesX86), wow64 ? ProgramW6432() : L"");

@@ -4,7 +4,7 @@
 #include "net/api_client.h"
 #include "net/encoding.h"
 #include "net/kelvara_exception.h"
-#include "net/system_info.h"
+#include "base/system_info.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,7 +1,7 @@
 #include "net/transfer.h"
 
 #include "net/encoding.h"
-#include "net/system_info.h"
+#include "base/system_info.h"
 
 #include <algorithm>
 #include <stdexcept>

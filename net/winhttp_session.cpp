@@ -1,6 +1,6 @@
 #include "net/winhttp_session.h"
 
-#include "net/system_info.h"
+#include "base/system_info.h"
 #include "net/transfer.h"
 
 namespace {

@@ -1,5 +1,7 @@
 #include "offers/offer_evaluator.h"
 
+#include "base/system_info.h"
+
 #include "config/configuration_manager.h"
 #include "net/encoding.h"
 #include "offers/package.h"

@@ -1,4 +1,6 @@
 #include "offers/registry.h"
+
+#include "base/system_info.h"
 #include "net/encoding.h"
 
 #include <shlwapi.h>
@@ -210,6 +212,8 @@ Registry::Registry(bool is64BitWindows) : m_is64BitWindows(is64BitWindows) {}
 
 win32::unique_hkey Registry::Open(HKEY parent, const std::wstring& subkey, REGSAM access) {
     ++m_stats.keyOpenCalls;
+    // The rules are written for a 32-bit process: without a named view, open its default one.
+    if (!(access & (KEY_WOW64_32KEY | KEY_WOW64_64KEY))) access |= kDefaultRegistryView;
     HKEY key = nullptr;
     const LONG status = RegOpenKeyExW(parent, subkey.c_str(), 0, access, &key);
     if (status != ERROR_SUCCESS)

@@ -2,7 +2,7 @@
 
 #include "config/path_macros.h"
 #include "net/encoding.h"
-#include "net/system_info.h"
+#include "base/system_info.h"
 #include "offers/package.h"
 #include "offers/registry.h"
 #include "ui/handle.h"
@@ -77,11 +77,6 @@ Measurement<DWORD> FreeDiskMB() {
     if (!GetDiskFreeSpaceExW(root.c_str(), &available, nullptr, nullptr))
         return {std::nullopt, GetLastError()};
     return {available.QuadPart >> 20};
-}
-
-bool Is64BitWindows() {
-    BOOL wow64 = FALSE;
-    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
 
 bool MeetsWindowsVersionCode(int code) {

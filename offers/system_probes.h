@@ -29,8 +29,6 @@ Measurement<ProcessorFailure> ProcessorMHz();
 // Free space on the drive of the Default user's Desktop folder in MiB, or the error code.
 Measurement<DWORD> FreeDiskMB();
 
-// A 32-bit process on 64-bit Windows (a failing IsWow64Process counts as 32-bit Windows).
-bool Is64BitWindows();
 // Whether this Windows meets a minimum version code: 61, 62, 63 and 100 stand for
 // Windows 7, 8, 8.1 and 10; 0 or less needs nothing; other codes are never met.
 bool MeetsWindowsVersionCode(int code);

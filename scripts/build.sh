@@ -1,12 +1,27 @@
 #!/usr/bin/env bash
-# Installs what is missing, configures the build folder (tests on) and builds; extra
-# arguments go to `cmake --build` (for example --target kelvara).
+# Installs what is missing, configures the build folders (tests on) and builds; extra
+# arguments go to `cmake --build` of the tests' build (for example --target kelvara).
+# 32-bit mode: one i686 build. 64-bit mode: the i686 product, and everything for x86_64.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-BUILD=${KELVARA_BUILD_DIR:-$ROOT/build}
+source "$ROOT/scripts/test_mode.sh"
 
 bash "$ROOT/scripts/setup.sh"
-cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
-      -DCMAKE_BUILD_TYPE=Release -DKELVARA_TESTS=ON >/dev/null
-cmake --build "$BUILD" -j2 "$@"
+
+configure() {
+  local dir=$1 arch=$2
+  shift 2
+  cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$arch.cmake" \
+        -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+}
+
+if [ "$KELVARA_TEST_MODE" = 32 ]; then
+  configure "$KELVARA_BUILD_DIR" i686 -DKELVARA_TESTS=ON
+else
+  configure "$KELVARA_BUILD_DIR" i686 -DKELVARA_TESTS=OFF
+  cmake --build "$KELVARA_BUILD_DIR" -j2 --target kelvara
+  configure "$KELVARA_TEST_BUILD_DIR" x86_64 -DKELVARA_TESTS=ON \
+            -DKELVARA_STUB_PRODUCT="$KELVARA_BUILD_DIR/KelvaraSetup.exe"
+fi
+cmake --build "$KELVARA_TEST_BUILD_DIR" -j2 "$@"

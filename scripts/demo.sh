@@ -4,7 +4,10 @@
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-export KELVARA_BUILD_DIR=${KELVARA_BUILD_DIR:-$ROOT/build}
+source "$ROOT/scripts/test_mode.sh"
+if [ "$KELVARA_TEST_MODE" = 64 ]; then
+  echo "This machine cannot start 32-bit programs: the demo runs the x86_64 build of the product."
+fi
 
 bash "$ROOT/scripts/build.sh" --target kelvara import_ca test_installer kelvara_driver
 

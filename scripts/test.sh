@@ -5,7 +5,8 @@
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-export KELVARA_BUILD_DIR=${KELVARA_BUILD_DIR:-$ROOT/build}
+source "$ROOT/scripts/test_mode.sh"
+describe_test_mode
 
 bash "$ROOT/scripts/build.sh"
 

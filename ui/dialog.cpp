@@ -26,7 +26,8 @@ void Dialog::EndDialog(INT_PTR result) {
 }
 
 void Dialog::CenterWindow() {
-    MONITORINFO monitor{sizeof(monitor)};
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
     RECT window;
     if (!GetWindowRect(m_hwnd, &window) ||
         !GetMonitorInfoW(MonitorFromWindow(m_hwnd, MONITOR_DEFAULTTOPRIMARY), &monitor)) {

@@ -18,6 +18,9 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from backend import running_backend  # noqa: E402
 
+# The Wine loader of the test mode (the 64-bit one where 32-bit programs cannot start).
+WINE = os.environ.get("KELVARA_WINE", "wine")
+
 
 @contextlib.contextmanager
 def backend_on_443(routes=None):
@@ -32,7 +35,7 @@ def main(argv):
         sys.exit(__doc__)
     with backend_on_443() as folder:
         env = dict(os.environ, KELVARA_BACKEND=folder)
-        return subprocess.run(["wine", *argv], env=env, stdin=subprocess.DEVNULL).returncode
+        return subprocess.run([WINE, *argv], env=env, stdin=subprocess.DEVNULL).returncode
 
 
 if __name__ == "__main__":

@@ -19,7 +19,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "backend"))
 
-from with_backend import backend_on_443  # noqa: E402
+from with_backend import WINE, backend_on_443  # noqa: E402
 
 MIB = 1024 * 1024
 SMALL_MIB = 16
@@ -32,7 +32,7 @@ def wine_env(build):
 def run_engine(build, url):
     """One Download under Wine: the program's JSON line."""
     with open(os.path.join(build, "download_benchmark.out"), "w+") as out:
-        subprocess.run(["wine", os.path.join(build, "tests", "download_benchmark.exe"), url],
+        subprocess.run([WINE, os.path.join(build, "tests", "download_benchmark.exe"), url],
                        env=wine_env(build), stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL,
                        timeout=1800)
         out.seek(0)

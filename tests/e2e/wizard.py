@@ -7,6 +7,8 @@ import time
 
 BUILD = os.environ.get("KELVARA_BUILD", "")
 SCREENSHOTS = os.path.join(BUILD, "screenshots")
+# The Wine loader of the test mode (the 64-bit one where 32-bit programs cannot start).
+WINE = os.environ.get("KELVARA_WINE", "wine")
 
 
 def wine_env(**extra):
@@ -27,7 +29,7 @@ class Driver:
         # Output goes to a file, not a pipe: Wine's own background processes, when this call
         # starts them, inherit the descriptors and would hold a pipe open for good.
         with tempfile.TemporaryFile() as out:
-            done = subprocess.run(["wine", self.exe, *map(str, args)], env=self.env, stdin=subprocess.DEVNULL,
+            done = subprocess.run([WINE, self.exe, *map(str, args)], env=self.env, stdin=subprocess.DEVNULL,
                                   stdout=out, stderr=subprocess.DEVNULL, timeout=60)
             out.seek(0)
             text = out.read().decode("utf-8", "replace")
@@ -79,7 +81,7 @@ class Wizard:
 
     def __init__(self, exe, env=None):
         self.env = env or wine_env()
-        self.process = subprocess.Popen(["wine", exe], env=self.env, stdin=subprocess.DEVNULL,
+        self.process = subprocess.Popen([WINE, exe], env=self.env, stdin=subprocess.DEVNULL,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def exit_code(self, timeout=30):

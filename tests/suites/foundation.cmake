@@ -17,4 +17,10 @@ kelvara_e2e_test(e2e_startup test_startup.py)
 
 kelvara_unit_test(identity_test SOURCES unit/identity_test.cpp unit/path_macros_test.cpp PREFIXES win64 win32)
 
-add_test(NAME product_stub COMMAND bash ${CMAKE_SOURCE_DIR}/tests/harness/check_stub.sh $<TARGET_FILE:kelvara>)
+# The shipped program is the i686 one, also where the tests are a 64-bit build.
+if(KELVARA_STUB_PRODUCT)
+  set(stub ${KELVARA_STUB_PRODUCT})
+else()
+  set(stub $<TARGET_FILE:kelvara>)
+endif()
+add_test(NAME product_stub COMMAND bash ${CMAKE_SOURCE_DIR}/tests/harness/check_stub.sh ${stub})

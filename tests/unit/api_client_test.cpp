@@ -4,7 +4,7 @@
 #include "net/encoding.h"
 #include "net/kelvara_exception.h"
 #include "net/sha256.h"
-#include "net/system_info.h"
+#include "base/system_info.h"
 #include "net/winhttp_session.h"
 #include "test_backend.h"
 

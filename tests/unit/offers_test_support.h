@@ -14,8 +14,13 @@ namespace offers_test {
 
 constexpr REGSAM kView64 = KEY_WOW64_64KEY;
 constexpr REGSAM kView32 = KEY_WOW64_32KEY;
+// The view a 32-bit program opens when it names none; a 64-bit build names it.
+constexpr REGSAM kDefaultView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : 0;
 
+// What the build's bitness says: a 64-bit program always runs on 64-bit Windows, a 32-bit
+// one when it runs under WOW64.
 inline bool RunsOn64BitWindows() {
+    if (sizeof(void*) == 8) return true;
     BOOL wow64 = FALSE;
     return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }

@@ -1,4 +1,5 @@
 #include "config/path_macros.h"
+#include "offers_test_support.h"
 
 #include <gtest/gtest.h>
 #include <knownfolders.h>
@@ -8,11 +9,6 @@ namespace {
 PathMacroTable Table(bool wow64) {
     return BuildPathMacroTable(wow64, L"C:\\Local", L"C:\\Roaming", L"C:\\ProgramData", L"C:\\PF86",
                                wow64 ? L"C:\\PF64" : L"");
-}
-
-bool IsWow64() {
-    BOOL wow64 = FALSE;
-    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
 
 }  // namespace
@@ -39,7 +35,8 @@ TEST(ExpandPathMacros, AFolderThatLooksLikeAMacroIsNotExpandedAgain) {
     EXPECT_EQ(ExpandPathMacros(L"{a}", table), L"{a}{a}");
 }
 
-// Runs in the 64-bit prefix (WOW64) and in the 32-bit one.
+// Runs in the 64-bit prefix (as a 32-bit program under WOW64, or a 64-bit one) and in the
+// 32-bit one.
 TEST(PathMacros, FollowThisMachine) {
     auto config = ConfigurationManager::GetInstance();
     const PathMacroTable table = config->GetPathMacros();
@@ -47,7 +44,7 @@ TEST(PathMacros, FollowThisMachine) {
     EXPECT_EQ(table[0].first, "commonpf");
     EXPECT_EQ(ExpandPathMacros(L"{commonpf}\\App", table), L"C:\\Program Files\\App");
     EXPECT_EQ(ExpandPathMacros(L"{commonappdata}", table), GetKnownFolder(FOLDERID_RoamingAppData));
-    if (IsWow64()) {
+    if (offers_test::RunsOn64BitWindows()) {
         EXPECT_EQ(table.back().first, "commonpf64");
         EXPECT_EQ(config->m_pathMacros64.size(), 1u);
         EXPECT_EQ(ExpandPathMacros(L"{commonpf32}", table), L"C:\\Program Files (x86)");

@@ -1,5 +1,6 @@
 #include "offers/system_probes.h"
 
+#include "base/system_info.h"
 #include "config/path_macros.h"
 #include "offers/package.h"
 #include "offers/registry.h"
@@ -124,12 +125,12 @@ TEST(ChromeProbe, FindsChromeInProgramFilesAndThroughAppPaths) {
 
     // App Paths in this process's view, naming the folder of chrome.exe.
     elsewhere.AddFile(L"chrome.exe");
-    SetString(HKEY_LOCAL_MACHINE, appPath, 0, L"Path", elsewhere.Path().wstring());
+    SetString(HKEY_LOCAL_MACHINE, appPath, kDefaultView, L"Path", elsewhere.Path().wstring());
     EXPECT_TRUE(ChromeFound());
 }
 
 TEST(IeProbe, ReadsTheLeadingNumberOfTheVersion) {
-    PreservedValue value(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Internet Explorer", 0,
+    PreservedValue value(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Internet Explorer", kDefaultView,
                          L"Version");
     value.Set(L"9.11.19041.0");
     EXPECT_FLOAT_EQ(*InstalledIeVersion(), 9.11f);

@@ -1,7 +1,7 @@
 // Writes the installer token of its own file name (UTF-8) to the file named on its command
 // line, so that a test can copy it under different names.
 #include "net/encoding.h"
-#include "net/system_info.h"
+#include "base/system_info.h"
 
 #include <cstdio>
 

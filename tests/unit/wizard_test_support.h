@@ -113,7 +113,8 @@ private:
 inline std::set<DWORD> ExplorerProcesses() {
     std::set<DWORD> result;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W entry{sizeof(entry)};
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
     for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
         if (_wcsicmp(entry.szExeFile, L"explorer.exe") == 0) result.insert(entry.th32ProcessID);
     }
