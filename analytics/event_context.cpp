@@ -1,7 +1,7 @@
 #include "analytics/event_context.h"
 
 #include "config/configuration_manager.h"
-#include "net/encoding.h"
+#include "base/encoding.h"
 #include "base/system_info.h"
 
 #include <windows.h>
@@ -64,7 +64,7 @@ EventContext BuildEventContext() {
     return EventContext{BuildCommonRecord(CurrentRunFacts()), HeaderList{SignatureHeader()}};
 }
 
-void AddCommonAttributes(AttributeMap& attributes) {
+void AddCommonAttributes(std::unordered_map<std::string, std::string>& attributes) {
     auto config = ConfigurationManager::GetInstance();
     const std::pair<const char*, std::string> optional[] = {{"userid", config->GetMachineId()},
                                                             {"sessionid", config->GetSessionId()},

@@ -2,11 +2,11 @@
 #pragma once
 
 #include "net/api_client.h"
-#include "offers/package.h"
 
 #include <nlohmann/json.hpp>
 
 #include <string>
+#include <unordered_map>
 
 struct EventContext {
     nlohmann::json record;  // keys "0" to "22", "31" and "38"
@@ -34,7 +34,7 @@ nlohmann::json BuildCommonRecord(const RunFacts& facts);
 
 // Adds "userid", "sessionid", "cc", "pubid", "ispb" (each only when not empty) and
 // "aflt"; names already present keep their values.
-void AddCommonAttributes(AttributeMap& attributes);
+void AddCommonAttributes(std::unordered_map<std::string, std::string>& attributes);
 
 // The affiliate id of a two-letter country code (exact match), "91082" for any other.
 std::string AffiliateForCountry(const std::string& countryCode);

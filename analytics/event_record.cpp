@@ -1,21 +1,19 @@
 #include "analytics/event_record.h"
 
-#include "offers/package.h"
-
 using nlohmann::json;
 
-json BuildEventRecord(const json& contextRecord, const Package& package) {
+json BuildEventRecord(const json& contextRecord, const EventSource& source) {
     json record = contextRecord;
-    if (package.m_isMain) {
+    if (source.isMain) {
         record["5"] = record["22"];
         record["10"] = 1;
         record["18"] = "";
     } else {
-        record["5"] = package.m_offerId;
+        record["5"] = source.offerId;
         record["10"] = 2;
-        record["16"] = package.m_channel;
-        record["17"] = std::to_string(package.m_index + 1);
-        record["18"] = package.m_offerTag;
+        record["16"] = source.channel;
+        record["17"] = std::to_string(source.index + 1);
+        record["18"] = source.offerTag;
     }
     return record;
 }

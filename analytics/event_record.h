@@ -6,11 +6,18 @@
 
 #include <string>
 
-class Package;
+// Whom a package's events speak for: the main product or one offer.
+struct EventSource {
+    bool isMain = false;
+    std::string offerId;
+    std::string offerTag;
+    std::string channel;
+    int index = 0;  // offers accepted before this one
+};
 
 // The record every event of the package starts from: the run's common fields plus the
 // package's own ("5", "10", and for an offer "16", "17", "18").
-nlohmann::json BuildEventRecord(const nlohmann::json& contextRecord, const Package& package);
+nlohmann::json BuildEventRecord(const nlohmann::json& contextRecord, const EventSource& source);
 
 // The record with "6" set to the code; members of extra replace the record's members of
 // the same key, members under any other key are dropped.

@@ -4,7 +4,6 @@
 #include "config/configuration_manager.h"
 #include "net/kelvara_exception.h"
 
-#include <thread>
 
 bool DeliverEvent(const std::wstring& url, const std::string& body, const HeaderList& headers) {
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -18,21 +17,20 @@ bool DeliverEvent(const std::wstring& url, const std::string& body, const Header
         } catch (const KelvaraException&) {
             // No response: retried like a bad status, so a momentary fault loses nothing.
         }
-        std::this_thread::sleep_for(kEventRetryPause);
+        Sleep(static_cast<DWORD>(kEventRetryPause.count()));
     }
     return false;
 }
 
-void RunEventWorker(std::shared_ptr<Package> package, std::shared_ptr<const EventContext> context,
-                    std::shared_ptr<const nlohmann::json> record, int code, nlohmann::json extra) {
+void RunEventWorker(const EventContext& context, const nlohmann::json& record, int code,
+                    const nlohmann::json& extra, const std::function<void(bool closed)>& ended) {
+    bool closed = false;
     try {
-        const std::string body = BuildEnvelope(BuildEventDocument(*record, code, extra));
+        const std::string body = BuildEnvelope(BuildEventDocument(record, code, extra));
         const std::wstring url = ConfigurationManager::GetInstance()->m_analyticsUrl;
-        if (DeliverEvent(url, body, context->headers) && IsFinalEvent(code)) {
-            package->m_eventsClosed = true;
-        }
+        closed = DeliverEvent(url, body, context.headers) && IsFinalEvent(code);
     } catch (...) {
         // A lost event is never the wizard's concern.
     }
-    package->EventWorkerEnded();
+    ended(closed);
 }

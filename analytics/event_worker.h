@@ -4,6 +4,7 @@
 #include "analytics/event_context.h"
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -16,7 +17,7 @@ inline constexpr std::chrono::milliseconds kEventRetryPause{5000};
 bool DeliverEvent(const std::wstring& url, const std::string& body, const HeaderList& headers);
 
 // The body of an event thread: builds the document from the record the event started
-// with, delivers it, closes the package's events after a delivered final event, and in
-// every case gives back the package's pending count.
-void RunEventWorker(std::shared_ptr<Package> package, std::shared_ptr<const EventContext> context,
-                    std::shared_ptr<const nlohmann::json> record, int code, nlohmann::json extra);
+// with and delivers it. ended runs in every case, with true when a final event was
+// delivered (the package then sends nothing more).
+void RunEventWorker(const EventContext& context, const nlohmann::json& record, int code,
+                    const nlohmann::json& extra, const std::function<void(bool closed)>& ended);

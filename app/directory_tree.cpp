@@ -1,6 +1,6 @@
 #include "app/directory_tree.h"
 
-#include "ui/handle.h"
+#include "base/handle.h"
 
 namespace {
 

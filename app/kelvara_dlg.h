@@ -4,7 +4,7 @@
 #include "pages/ipage.h"
 #include "pages/static_from_image.h"
 #include "ui/dialog.h"
-#include "ui/handle.h"
+#include "base/handle.h"
 
 #include <memory>
 #include <vector>

@@ -2,7 +2,9 @@
 
 #include "config/build_settings.h"
 #include "config/path_macros.h"
-#include "net/encoding.h"
+#include "base/encoding.h"
+#include "base/process_wide.h"
+#include "base/resource.h"
 #include "ui/message_box.h"
 
 #include <knownfolders.h>
@@ -12,10 +14,6 @@
 #include <vector>
 
 namespace {
-
-// Never deleted: the record lives until process exit, past every static destructor.
-std::shared_ptr<ConfigurationManager>* g_instance = nullptr;
-INIT_ONCE g_initOnce = INIT_ONCE_STATIC_INIT;
 
 std::wstring ServiceUrl(const wchar_t* path) {
     return std::wstring(L"https://") + build::kServiceHost + path;
@@ -57,15 +55,11 @@ std::wstring FormatFileVersion(DWORD versionMS, DWORD versionLS) {
 }
 
 std::wstring ModuleFileVersion() {
-    HMODULE module = GetModuleHandleW(nullptr);
-    HRSRC info = FindResourceW(module, MAKEINTRESOURCEW(1), RT_VERSION);
-    if (!info) return {};
-    HGLOBAL loaded = LoadResource(module, info);
-    const void* data = loaded ? LockResource(loaded) : nullptr;
-    DWORD size = SizeofResource(module, info);
-    if (!data || size == 0) return {};
+    const ResourceBytes version =
+        LoadResourceBytes(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), RT_VERSION);
+    if (!version.data || version.size == 0) return {};
     // VerQueryValue may write into the block, so it works on a copy.
-    std::vector<BYTE> copy(static_cast<const BYTE*>(data), static_cast<const BYTE*>(data) + size);
+    std::vector<BYTE> copy(version.data, version.data + version.size);
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     if (!VerQueryValueW(copy.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || !fixed ||
@@ -124,12 +118,6 @@ ConfigurationManager::ConfigurationManager() {
     if (m_wizardType == 2) InitInstallFlowFolders();
 }
 
-BOOL CALLBACK ConfigurationManager::Construct(PINIT_ONCE, PVOID, PVOID*) {
-    g_instance = new std::shared_ptr<ConfigurationManager>(new ConfigurationManager());
-    return TRUE;
-}
-
 std::shared_ptr<ConfigurationManager> ConfigurationManager::GetInstance() {
-    InitOnceExecuteOnce(&g_initOnce, &ConfigurationManager::Construct, nullptr, nullptr);
-    return *g_instance;
+    return ProcessWide<ConfigurationManager>::Get();
 }

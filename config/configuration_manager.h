@@ -1,11 +1,13 @@
 // The process-wide record of everything the installer knows about its run.
 #pragma once
 
+#include "base/process_wide.h"
+#include "base/thread.h"
+
 #include <windows.h>
 
 #include <array>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -82,12 +84,12 @@ public:
     void InitPathMacros();
 
 private:
+    friend class ProcessWide<ConfigurationManager>;
     ConfigurationManager();
-    static BOOL CALLBACK Construct(PINIT_ONCE, PVOID, PVOID*);
     void InitDownloadFlowFolders();
     void InitInstallFlowFolders();
 
-    std::mutex m_cacheMutex;  // guards the lazily filled identifiers and macro tables
+    Lock m_cacheLock;  // guards the lazily filled identifiers and macro tables
 };
 
 // Creates a new, uniquely named directory in the user's temporary folder and returns its

@@ -1,33 +1,26 @@
 // The machine and session identifiers of the configuration record.
 #include "config/configuration_manager.h"
 
-#include "ui/handle.h"
+#include "base/registry_value.h"
+#include "base/time.h"
 
 #include <ctime>
 
 namespace {
 
+// The 64-bit view, so that a 32-bit process reads the native value.
 std::string ReadMachineGuid() {
-    win32::unique_hkey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Cryptography", 0, KEY_READ | KEY_WOW64_64KEY,
-                      key.put()) != ERROR_SUCCESS) {
-        return {};
-    }
-    char buffer[255] = {};
-    DWORD size = sizeof(buffer);
-    if (RegQueryValueExA(key.get(), "MachineGuid", nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) !=
-        ERROR_SUCCESS) {
-        return {};
-    }
-    buffer[size < sizeof(buffer) ? size : sizeof(buffer) - 1] = '\0';
-    return buffer;
+    const RawRegistryValue value =
+        ReadRawRegistryValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Cryptography", "MachineGuid",
+                             KEY_READ | KEY_WOW64_64KEY, 255);
+    if (!value.bytes) return {};
+    // The text up to its terminator; a value that fills the buffer loses its last byte.
+    const std::string text = value.bytes->substr(0, 254);
+    return text.substr(0, text.find('\0'));
 }
 
 std::string LocalTimestamp() {
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    const ULONGLONG ticks = (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-    const __time64_t seconds = static_cast<__time64_t>(ticks / 10000000ULL - 11644473600ULL);
+    const __time64_t seconds = static_cast<__time64_t>(UnixSecondsNow());
     std::tm local{};
     if (_localtime64_s(&local, &seconds) != 0) return {};
     char text[32] = {};
@@ -37,13 +30,13 @@ std::string LocalTimestamp() {
 }  // namespace
 
 std::string ConfigurationManager::GetMachineId() {
-    std::lock_guard<std::mutex> lock(m_cacheMutex);
+    LockGuard lock(m_cacheLock);
     if (m_machineId.empty()) m_machineId = ReadMachineGuid();
     return m_machineId;
 }
 
 std::string ConfigurationManager::GetSessionId() {
-    std::lock_guard<std::mutex> lock(m_cacheMutex);
+    LockGuard lock(m_cacheLock);
     if (m_sessionId.empty()) m_sessionId = LocalTimestamp();
     return m_sessionId;
 }

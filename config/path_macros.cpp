@@ -1,6 +1,7 @@
 #include "config/path_macros.h"
 
 #include "base/system_info.h"
+#include "base/text.h"
 
 #include <knownfolders.h>
 #include <shlobj.h>
@@ -19,10 +20,7 @@ std::wstring ProgramW6432() {
 std::wstring ExpandPathMacros(const std::wstring& text, const PathMacroTable& table) {
     std::wstring result = text;
     for (const auto& [name, value] : table) {
-        const std::wstring token = L"{" + std::wstring(name.begin(), name.end()) + L"}";
-        for (size_t at = result.find(token); at != std::wstring::npos; at = result.find(token, at + value.size())) {
-            result.replace(at, token.size(), value);
-        }
+        result = ReplaceAll(result, L"{" + std::wstring(name.begin(), name.end()) + L"}", value);
     }
     return result;
 }
@@ -48,7 +46,7 @@ std::wstring GetKnownFolder(const GUID& folder) {
 }
 
 void ConfigurationManager::InitPathMacros() {
-    std::lock_guard<std::mutex> lock(m_cacheMutex);
+    LockGuard lock(m_cacheLock);
     if (m_pathMacrosReady) return;
     const bool wow64 = Is64BitWindows();
     m_pathMacros = BuildPathMacroTable(wow64, GetKnownFolder(FOLDERID_LocalAppData),
@@ -61,6 +59,6 @@ void ConfigurationManager::InitPathMacros() {
 
 PathMacroTable ConfigurationManager::GetPathMacros() {
     InitPathMacros();
-    std::lock_guard<std::mutex> lock(m_cacheMutex);
+    LockGuard lock(m_cacheLock);
     return m_pathMacros;
 }

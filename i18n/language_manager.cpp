@@ -1,7 +1,7 @@
 #include "i18n/language_manager.h"
 
 #include "config/configuration_manager.h"
-#include "net/encoding.h"
+#include "base/encoding.h"
 #include "pages/ipage.h"
 #include "ui/message_box.h"
 

@@ -1,7 +1,7 @@
 #include "net/api_client.h"
 
 #include "config/configuration_manager.h"
-#include "net/encoding.h"
+#include "base/encoding.h"
 #include "net/kelvara_exception.h"
 #include "net/sha256.h"
 #include "base/system_info.h"

@@ -2,7 +2,7 @@
 
 #include "config/configuration_manager.h"
 #include "net/api_client.h"
-#include "net/encoding.h"
+#include "base/encoding.h"
 #include "net/kelvara_exception.h"
 #include "base/system_info.h"
 

@@ -1,7 +1,7 @@
 // The configuration request: what the back end offers this run.
 #pragma once
 
-#include "net/process_wide.h"
+#include "base/process_wide.h"
 
 #include <nlohmann/json_fwd.hpp>
 

@@ -1,7 +1,7 @@
 #include "net/download_manager.h"
 
 #include "config/configuration_manager.h"
-#include "net/encoding.h"
+#include "base/encoding.h"
 #include "net/transfer.h"
 #include "net/url.h"
 #include "ui/message_box.h"
@@ -10,7 +10,6 @@
 
 #include <exception>
 #include <optional>
-#include <thread>
 
 namespace {
 
@@ -50,13 +49,14 @@ DownloadManager::Result DownloadManager::Download(const std::wstring& url, HWND 
         if (!job.path.empty()) DeleteFileW(job.path.c_str());
         return {false, message};
     }
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard lock(m_lock);
     m_lastDownloadedFile = job.path;
     return {true, L""};
 }
 
 void DownloadManager::DownloadToMemory(const std::wstring& url, MemoryCallback callback) {
-    std::thread([this, url, callback = std::move(callback)] {
+    auto done = std::make_shared<MemoryCallback>(std::move(callback));
+    const bool started = StartThread([this, url, done] {
         Bytes bytes;
         for (int attempt = 0; attempt < kMemoryAttempts; ++attempt) {
             try {
@@ -67,16 +67,14 @@ void DownloadManager::DownloadToMemory(const std::wstring& url, MemoryCallback c
                 if (m_cancel) break;
             }
         }
-        try {
-            callback(m_cancel ? nullptr : std::make_unique<Bytes>(std::move(bytes)));
-        } catch (...) {
-            // Nothing may leave the thread; the callback's owner has its own reporting.
-        }
-    }).detach();
+        (*done)(m_cancel ? nullptr : std::make_unique<Bytes>(std::move(bytes)));
+    });
+    // No thread: the same answer as two failed attempts.
+    if (!started) (*done)(std::make_unique<Bytes>());
 }
 
 std::wstring DownloadManager::LastDownloadedFile() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    LockGuard lock(m_lock);
     return m_lastDownloadedFile;
 }
 

@@ -1,14 +1,14 @@
 // Downloads files (with progress messages to a window) and small resources (into memory).
 #pragma once
 
-#include "net/process_wide.h"
+#include "base/process_wide.h"
+#include "base/thread.h"
 
 #include <windows.h>
 
 #include <atomic>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -59,6 +59,6 @@ private:
     DownloadManager() = default;
 
     std::atomic<bool> m_cancel{false};
-    mutable std::mutex m_mutex;  // guards m_lastDownloadedFile
+    mutable Lock m_lock;  // guards m_lastDownloadedFile
     std::wstring m_lastDownloadedFile;
 };

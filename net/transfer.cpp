@@ -1,6 +1,6 @@
 #include "net/transfer.h"
 
-#include "net/encoding.h"
+#include "base/encoding.h"
 #include "base/system_info.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "net/download_manager.h"
-#include "ui/handle.h"
+#include "base/handle.h"
 
 #include <windows.h>
 

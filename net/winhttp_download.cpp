@@ -1,6 +1,6 @@
 // The WinHTTP transfers of the download engine: files and small resources in memory.
 #include "net/transfer.h"
-#include "net/encoding.h"
+#include "base/encoding.h"
 #include "net/url.h"
 #include "net/winhttp_session.h"
 

@@ -2,17 +2,13 @@
 // never include it next to <wininet.h>.
 #pragma once
 
-#include "ui/handle.h"
-
 #include <windows.h>
 #include <winhttp.h>
 
+#include "base/handle.h"
+
 #include <optional>
 #include <string>
-
-namespace win32 {
-using unique_winhttp = unique_any<HINTERNET, &::WinHttpCloseHandle>;
-}
 
 // Secure protocols of this system: TLS 1.0 at least, TLS 1.1 and 1.2 where the system has
 // them (Windows 7 SP1 on), TLS 1.3 when asked for. SSL 3.0 never.

@@ -1,13 +1,13 @@
 // The WinINet transfer of the download engine, tried when the WinHTTP one failed.
 #include "net/transfer.h"
 
-#include "ui/handle.h"
-
 #include <wininet.h>
+
+#include "base/handle.h"  // after <wininet.h>: its HINTERNET owner
 
 namespace {
 
-using unique_wininet = win32::unique_any<HINTERNET, &::InternetCloseHandle>;
+using win32::unique_wininet;
 
 constexpr DWORD kReadChunk = 4096;
 

@@ -1,9 +1,10 @@
 #include "offers/offer_evaluator.h"
 
 #include "base/system_info.h"
+#include "base/time.h"
 
 #include "config/configuration_manager.h"
-#include "net/encoding.h"
+#include "base/encoding.h"
 #include "offers/package.h"
 #include "offers/system_probes.h"
 
@@ -149,7 +150,7 @@ OfferEvaluator::Reason OfferEvaluator::InstalledAppsRefusal(const Package& offer
     }
     for (const UninstallRule& rule : offer.m_uninstallRules) {
         const std::optional<uint64_t> uninstalled = UninstallTime(m_registry, rule);
-        if (uninstalled && UninstalledTooRecently(NowSeconds(), *uninstalled, rule.minDays)) {
+        if (uninstalled && UninstalledTooRecently(UnixSecondsNow(), *uninstalled, rule.minDays)) {
             return "MIN DAYS UNINSTALL CHECKER";
         }
     }

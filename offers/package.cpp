@@ -4,7 +4,8 @@
 #include "analytics/event_record.h"
 #include "config/configuration_manager.h"
 #include "config/path_macros.h"
-#include "net/encoding.h"
+#include "base/encoding.h"
+#include "base/text.h"
 
 #include <nlohmann/json.hpp>
 
@@ -112,13 +113,7 @@ std::string EncodeBase62(const std::string& bytes) {
 
 std::string ExpandAttributes(const std::string& text, const AttributeMap& attributes) {
     std::string result = text;
-    for (const auto& [name, value] : attributes) {
-        const std::string token = "{" + name + "}";
-        for (size_t at = result.find(token); at != std::string::npos;
-             at = result.find(token, at + value.size())) {
-            result.replace(at, token.size(), value);
-        }
-    }
+    for (const auto& [name, value] : attributes) result = ReplaceAll(result, "{" + name + "}", value);
     return result;
 }
 
@@ -133,7 +128,11 @@ Package::Package(EventContext context, const json& entry, bool isMain, std::stri
     m_attributes.emplace("pxl", TrackingToken(m_offerId));
     m_attributes.emplace("of", m_offerTag);
     ReadOfferSettings(entry.at("ps"));
-    m_eventRecord = std::make_shared<const json>(BuildEventRecord(m_eventContext->record, *this));
+    m_eventRecord = std::make_shared<const json>(BuildRecord(m_eventContext->record));
+}
+
+json Package::BuildRecord(const json& contextRecord) const {
+    return BuildEventRecord(contextRecord, {m_isMain, m_offerId, m_offerTag, m_channel, m_index});
 }
 
 Package::Package(EventContext context, bool isMain, const std::wstring& offerId,
@@ -163,8 +162,8 @@ void Package::SetIdentity(const std::wstring& offerId, const std::wstring& offer
 
 void Package::SetEventSource(EventContext context) {
     auto newContext = std::make_shared<const EventContext>(std::move(context));
-    auto newRecord = std::make_shared<const json>(BuildEventRecord(newContext->record, *this));
-    std::lock_guard<std::mutex> lock(m_eventMutex);
+    auto newRecord = std::make_shared<const json>(BuildRecord(newContext->record));
+    LockGuard lock(m_eventLock);
     m_eventContext = std::move(newContext);
     m_eventRecord = std::move(newRecord);
 }
@@ -249,6 +248,6 @@ std::wstring Package::GetInstallerUrl() const { return Utf8ToWide(m_installerUrl
 std::wstring Package::GetInstallerArguments() const { return Utf8ToWide(m_installerArguments); }
 
 std::shared_ptr<const json> Package::EventRecord() const {
-    std::lock_guard<std::mutex> lock(m_eventMutex);
+    LockGuard lock(m_eventLock);
     return m_eventRecord;
 }

@@ -4,12 +4,12 @@
 
 #include <nlohmann/json_fwd.hpp>
 
+#include "base/thread.h"
+
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -110,21 +110,17 @@ public:
     std::vector<UninstallRule> m_uninstallRules;
 
 private:
-    friend void RunEventWorker(std::shared_ptr<Package> package,
-                               std::shared_ptr<const EventContext> context,
-                               std::shared_ptr<const nlohmann::json> record, int code,
-                               nlohmann::json extra);
-
     void ReadOfferSettings(const nlohmann::json& settings);
     void ApplyPreset(int preset);
     std::string Expand(const std::string& text) const;
     void SetIdentity(const std::wstring& offerId, const std::wstring& offerTag,
                      const std::wstring& displayName, const std::wstring& channel);
     void SetEventSource(EventContext context);
+    nlohmann::json BuildRecord(const nlohmann::json& contextRecord) const;
     void EventWorkerEnded();
 
-    mutable std::mutex m_eventMutex;  // guards m_pendingEvents, m_eventContext and m_eventRecord
-    std::condition_variable m_eventsDone;
+    mutable Lock m_eventLock;  // guards m_pendingEvents, m_eventContext and m_eventRecord
+    ConditionVariable m_eventsDone;
     int m_pendingEvents = 0;
     // Replaced whole by ResetAsMain, so a running worker keeps the copy it started with.
     std::shared_ptr<const EventContext> m_eventContext;

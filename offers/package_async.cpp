@@ -4,14 +4,13 @@
 #include "analytics/event_worker.h"
 #include "config/configuration_manager.h"
 #include "net/download_manager.h"
-#include "net/encoding.h"
-#include "ui/handle.h"
+#include "base/encoding.h"
+#include "base/handle.h"
 
 #include <objidl.h>
 #include <shlwapi.h>
 #include <gdiplus.h>
 
-#include <thread>
 
 std::shared_ptr<Gdiplus::Image> ImageFromBytes(const std::vector<unsigned char>& bytes) {
     win32::com_ptr<IStream> stream;
@@ -47,28 +46,28 @@ void Package::SendEvent(int code, nlohmann::json extra) {
     std::shared_ptr<const EventContext> context;
     std::shared_ptr<const nlohmann::json> record;
     {
-        std::lock_guard<std::mutex> lock(m_eventMutex);
+        LockGuard lock(m_eventLock);
         ++m_pendingEvents;
         context = m_eventContext;
         record = m_eventRecord;
     }
-    try {
-        std::thread(RunEventWorker, std::move(self), std::move(context), std::move(record), code,
-                    std::move(extra))
-            .detach();
-    } catch (const std::exception&) {
-        EventWorkerEnded();  // no thread: the event is lost, the count must not be
-    }
+    const bool started = StartThread([self, context, record, code, extra = std::move(extra)] {
+        RunEventWorker(*context, *record, code, extra, [&self](bool closed) {
+            if (closed) self->m_eventsClosed = true;
+            self->EventWorkerEnded();
+        });
+    });
+    if (!started) EventWorkerEnded();  // no thread: the event is lost, the count must not be
 }
 
 void Package::SendEvent(int code) { SendEvent(code, nlohmann::json()); }
 
 void Package::EventWorkerEnded() {
-    std::lock_guard<std::mutex> lock(m_eventMutex);
-    if (--m_pendingEvents == 0) m_eventsDone.notify_all();
+    LockGuard lock(m_eventLock);
+    if (--m_pendingEvents == 0) m_eventsDone.NotifyAll();
 }
 
 void Package::WaitForEvents() {
-    std::unique_lock<std::mutex> lock(m_eventMutex);
-    m_eventsDone.wait(lock, [this] { return m_pendingEvents == 0; });
+    LockGuard lock(m_eventLock);
+    m_eventsDone.Wait(m_eventLock, [this] { return m_pendingEvents == 0; });
 }

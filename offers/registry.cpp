@@ -1,7 +1,8 @@
 #include "offers/registry.h"
 
 #include "base/system_info.h"
-#include "net/encoding.h"
+#include "base/text.h"
+#include "base/encoding.h"
 
 #include <shlwapi.h>
 
@@ -35,10 +36,6 @@ const SoftwareRoot kSoftwareRoots[] = {
 
 const wchar_t kSoftware[] = L"software";
 const wchar_t kAppPaths[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
-
-bool StartsWith(const std::wstring& text, const std::wstring& prefix) {
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
 
 const SoftwareRoot* FindSoftwareRoot(const std::wstring& key) {
     for (const SoftwareRoot& root : kSoftwareRoots) {
@@ -82,22 +79,6 @@ ULONGLONG ReadQword(HKEY key, const std::wstring& name) {
 }
 
 }  // namespace
-
-std::vector<std::wstring> Split(const std::wstring& text, wchar_t delimiter) {
-    std::vector<std::wstring> items;
-    for (size_t start = 0; start < text.size();) {
-        size_t end = text.find(delimiter, start);
-        if (end == std::wstring::npos) end = text.size();
-        items.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return items;
-}
-
-std::wstring ToLower(std::wstring text) {
-    for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
-    return text;
-}
 
 std::vector<std::wstring> ExpandKeyPath(const std::wstring& path, bool is64BitWindows) {
     if (path.empty()) return {};

@@ -2,7 +2,8 @@
 // lists and the App Paths index of one evaluation.
 #pragma once
 
-#include "ui/handle.h"
+#include "base/handle.h"
+#include "base/text.h"
 
 #include <windows.h>
 
@@ -23,13 +24,6 @@ public:
 };
 
 }  // namespace win32
-
-// The text cut at each delimiter; consecutive delimiters give empty items, a trailing one
-// gives no empty last item, an empty text gives no items.
-std::vector<std::wstring> Split(const std::wstring& text, wchar_t delimiter);
-
-// Lower-cases character by character (towlower).
-std::wstring ToLower(std::wstring text);
 
 // The full key paths a rule's path stands for: itself when it starts with a hive name, the
 // full name for an alias, else the path below "software" of HKLM and HKCU (and their 32-bit

@@ -1,11 +1,13 @@
 #include "offers/system_probes.h"
 
 #include "config/path_macros.h"
-#include "net/encoding.h"
+#include "base/encoding.h"
+#include "base/registry_value.h"
+#include "base/time.h"
 #include "base/system_info.h"
 #include "offers/package.h"
 #include "offers/registry.h"
-#include "ui/handle.h"
+#include "base/handle.h"
 
 #include <knownfolders.h>
 #include <shlobj.h>
@@ -56,18 +58,14 @@ Measurement<DWORD> TotalMemoryMB() {
 }
 
 Measurement<ProcessorFailure> ProcessorMHz() {
-    HKEY opened = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0", 0,
-                      KEY_READ | KEY_WOW64_64KEY, &opened) != ERROR_SUCCESS) {
-        return {std::nullopt, ProcessorFailure::Open};
-    }
-    const win32::unique_hkey key(opened);
     DWORD mhz = 0;
-    DWORD size = sizeof(mhz);
-    if (RegQueryValueExA(key.get(), "~MHz", nullptr, nullptr, reinterpret_cast<BYTE*>(&mhz),
-                         &size) != ERROR_SUCCESS) {
-        return {std::nullopt, ProcessorFailure::Read};
-    }
+    const RawRegistryValue value =
+        ReadRawRegistryValue(HKEY_LOCAL_MACHINE, "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0",
+                             "~MHz", KEY_READ | KEY_WOW64_64KEY, sizeof(mhz));
+    if (!value.keyOpened) return {std::nullopt, ProcessorFailure::Open};
+    if (!value.bytes) return {std::nullopt, ProcessorFailure::Read};
+    // The type is not checked: a shorter value fills the low bytes.
+    value.bytes->copy(reinterpret_cast<char*>(&mhz), sizeof(mhz));
     return {mhz};
 }
 
@@ -186,10 +184,3 @@ std::optional<uint64_t> UninstallTime(Registry& registry, const UninstallRule& r
     return rule.inMilliseconds ? stored / 1000 : stored;
 }
 
-uint64_t NowSeconds() {
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    const uint64_t ticks = (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-    const uint64_t ticksAt1970 = 116444736000000000ULL;  // 100 ns ticks from 1601 to 1970
-    return (ticks - ticksAt1970) / 10000000ULL;
-}

@@ -59,5 +59,3 @@ std::optional<float> IeVersion(Registry& registry);
 // Seconds since 1970 of the uninstall the rule names, absent when its value cannot be
 // read; a value that is not an unsigned decimal number throws std::invalid_argument.
 std::optional<uint64_t> UninstallTime(Registry& registry, const UninstallRule& rule);
-// Seconds since 1 January 1970, UTC.
-uint64_t NowSeconds();

@@ -2,7 +2,7 @@
 
 #include "config/configuration_manager.h"
 #include "pages/page_names.h"
-#include "pages/placeholders.h"
+#include "base/text.h"
 #include "res/resource.h"
 #include "ui/link_control.h"
 
@@ -15,7 +15,7 @@ constexpr LONG kTitleWeight = 1000;
 }  // namespace
 
 std::wstring FillLicenseLinks(const std::wstring& text, const std::wstring& termsUrl, const std::wstring& privacyUrl) {
-    return ReplacePlaceholder(ReplacePlaceholder(text, L"[LICENSE_TOS_URL]", termsUrl), L"[LICENSE_PRIVACY_URL]",
+    return ReplaceAll(ReplaceAll(text, std::wstring(L"[LICENSE_TOS_URL]"), termsUrl), std::wstring(L"[LICENSE_PRIVACY_URL]"),
                               privacyUrl);
 }
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "pages/ipage.h"
-#include "ui/handle.h"
+#include "base/handle.h"
 
 class LicensePageIsv : public WizardPage {
 public:

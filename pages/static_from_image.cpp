@@ -1,6 +1,7 @@
 #include "pages/static_from_image.h"
 
-#include "ui/handle.h"
+#include "base/handle.h"
+#include "base/resource.h"
 
 // gdiplus.h expects min/max and the COM declarations of windows.h.
 #include <algorithm>
@@ -38,17 +39,14 @@ bool CStaticFromImage::OnMessage(UINT message, WPARAM, LPARAM, LRESULT& result) 
 }
 
 std::shared_ptr<Gdiplus::Bitmap> LoadImageFromResource(HMODULE module, const wchar_t* name, const wchar_t* type) {
-    HRSRC info = FindResourceW(module, name, type);
-    const DWORD size = info ? SizeofResource(module, info) : 0;
-    if (size == 0) return nullptr;
-    HGLOBAL loaded = LoadResource(module, info);
-    const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    if (!bytes) return nullptr;
+    const ResourceBytes resource = LoadResourceBytes(module, name, type);
+    if (!resource.data || resource.size == 0) return nullptr;
+    const DWORD size = resource.size;
     win32::unique_hglobal block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size));
     if (!block) return nullptr;
     void* target = GlobalLock(block.get());
     if (!target) return nullptr;
-    std::memcpy(target, bytes, size);
+    std::memcpy(target, resource.data, size);
     GlobalUnlock(block.get());
     win32::com_ptr<IStream> stream;
     if (FAILED(CreateStreamOnHGlobal(block.get(), TRUE, stream.put()))) return nullptr;

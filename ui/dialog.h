@@ -2,7 +2,7 @@
 // keeps `this` in the window and dispatches messages to virtual handlers.
 #pragma once
 
-#include "ui/handle.h"
+#include "base/handle.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // A static control shown as a hyperlink that opens its address in the default browser.
 #pragma once
 
-#include "ui/handle.h"
+#include "base/handle.h"
 #include "ui/subclassed_control.h"
 
 #include <string>

@@ -2,7 +2,7 @@
 // prints, as one JSON line: success, seconds, bytes and the peak working set.
 #include "config/configuration_manager.h"
 #include "net/download_manager.h"
-#include "net/encoding.h"
+#include "base/encoding.h"
 
 #include <psapi.h>
 

@@ -2,7 +2,8 @@
 
 #include "analytics/event_context.h"
 #include "config/configuration_manager.h"
-#include "net/encoding.h"
+#include "base/encoding.h"
+#include "base/time.h"
 #include "offers/package.h"
 #include "offers/system_probes.h"
 #include "offers_test_support.h"
@@ -58,7 +59,7 @@ protected:
                   L"Data");
         SetDword(HKEY_LOCAL_MACHINE, L"Software\\KelvaraTest\\Present", kView64, L"Count", 7);
         const std::wstring removed = L"Software\\KelvaraTest\\Removed";
-        const uint64_t now = NowSeconds();
+        const uint64_t now = UnixSecondsNow();
         SetQword(HKEY_CURRENT_USER, removed, kView64, L"TenDaysMs", (now - 10 * kDay) * 1000);
         SetQword(HKEY_CURRENT_USER, removed, kView64, L"ThirtyOneDaysMs", (now - 31 * kDay) * 1000);
         SetDword(HKEY_CURRENT_USER, removed, kView64, L"TenDays",

@@ -6,7 +6,7 @@
 #include "config/configuration_manager.h"
 #include "offers/host_packages.h"
 #include "net/api_client.h"
-#include "net/encoding.h"
+#include "base/encoding.h"
 #include "test_backend.h"
 
 #include <windows.h>

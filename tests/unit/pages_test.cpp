@@ -8,7 +8,6 @@
 #include "pages/language_page.h"
 #include "pages/license_page_isv.h"
 #include "pages/loading_page.h"
-#include "pages/placeholders.h"
 #include "pages/welcome_page_isv.h"
 #include "res/resource.h"
 #include "ui/dialog.h"
@@ -450,7 +449,6 @@ TEST_F(PageTest, LicensePageFillsItsLinkLineWithTheProductsAddresses) {
 TEST(Placeholders, EveryOccurrenceIsFilledOnceAndEmptyAddressesLeaveNothing) {
     EXPECT_EQ(FillLicenseLinks(L"[LICENSE_TOS_URL] [LICENSE_PRIVACY_URL] [LICENSE_TOS_URL]", L"t", L"p"), L"t p t");
     EXPECT_EQ(FillLicenseLinks(L"<a href=\"[LICENSE_TOS_URL]\">x</a>", L"", L"p"), L"<a href=\"\">x</a>");
-    EXPECT_EQ(ReplacePlaceholder(L"[A]-[A]", L"[A]", L"x[A]"), L"x[A]-x[A]");
 }
 
 }  // namespace

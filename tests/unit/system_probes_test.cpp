@@ -1,6 +1,7 @@
 #include "offers/system_probes.h"
 
 #include "base/system_info.h"
+#include "base/time.h"
 #include "config/path_macros.h"
 #include "offers/package.h"
 #include "offers/registry.h"
@@ -46,7 +47,7 @@ TEST(MachineProbes, MeasureThisMachine) {
                 64.0);
 
     EXPECT_EQ(Is64BitWindows(), RunsOn64BitWindows());
-    EXPECT_NEAR(static_cast<double>(NowSeconds()), static_cast<double>(std::time(nullptr)), 2.0);
+    EXPECT_NEAR(static_cast<double>(UnixSecondsNow()), static_cast<double>(std::time(nullptr)), 2.0);
 }
 
 // The prefixes report Windows 10.

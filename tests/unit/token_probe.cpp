@@ -1,6 +1,6 @@
 // Writes the installer token of its own file name (UTF-8) to the file named on its command
 // line, so that a test can copy it under different names.
-#include "net/encoding.h"
+#include "base/encoding.h"
 #include "base/system_info.h"
 
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "net/encoding.h"
+#include "base/encoding.h"
 
 #include <windows.h>
 

@@ -1,5 +1,8 @@
 // One owner template for every Win32 handle kind, so each kind is released one way only.
-#pragma once
+// The two HINTERNET owners appear once <winhttp.h> or <wininet.h> is included before this
+// header (the two cannot share a translation unit).
+#ifndef KELVARA_BASE_HANDLE_H
+#define KELVARA_BASE_HANDLE_H
 
 #include <windows.h>
 
@@ -100,3 +103,19 @@ private:
 };
 
 }  // namespace win32
+
+#endif  // KELVARA_BASE_HANDLE_H
+
+#if (defined(_WINHTTPX_) || defined(__WINE_WINHTTP_H)) && !defined(KELVARA_BASE_WINHTTP_HANDLE)
+#define KELVARA_BASE_WINHTTP_HANDLE
+namespace win32 {
+using unique_winhttp = unique_any<HINTERNET, &::WinHttpCloseHandle>;
+}
+#endif
+
+#if defined(_WININET_) && !defined(KELVARA_BASE_WININET_HANDLE)
+#define KELVARA_BASE_WININET_HANDLE
+namespace win32 {
+using unique_wininet = unique_any<HINTERNET, &::InternetCloseHandle>;
+}
+#endif

@@ -1,0 +1,30 @@
+#include "base/thread.h"
+
+#include <memory>
+#include <new>
+
+namespace {
+
+DWORD WINAPI ThreadEntry(void* parameter) {
+    const std::unique_ptr<std::function<void()>> work(static_cast<std::function<void()>*>(parameter));
+    try {
+        (*work)();
+    } catch (...) {
+        // Nothing may leave a thread: the work reports its own outcome.
+    }
+    return 0;
+}
+
+}  // namespace
+
+bool StartThread(std::function<void()> work) {
+    auto* parameter = new (std::nothrow) std::function<void()>(std::move(work));
+    if (!parameter) return false;
+    HANDLE thread = CreateThread(nullptr, 0, &ThreadEntry, parameter, 0, nullptr);
+    if (!thread) {
+        delete parameter;
+        return false;
+    }
+    CloseHandle(thread);
+    return true;
+}
