@@ -18,9 +18,9 @@ json BuildEventRecord(const json& contextRecord, const EventSource& source) {
     return record;
 }
 
-json BuildEventDocument(const json& record, int code, const json& extra) {
+json BuildEventDocument(const json& record, EventCode code, const json& extra) {
     json document = record;
-    document["6"] = std::to_string(code);
+    document["6"] = std::to_string(static_cast<int>(code));
     if (extra.is_object()) {
         for (const auto& [key, value] : extra.items()) {
             if (document.contains(key)) document[key] = value;
@@ -32,8 +32,6 @@ json BuildEventDocument(const json& record, int code, const json& extra) {
 std::string BuildEnvelope(const json& document) {
     return JsonText(json{{"data", JsonText(document)}, {"table", "zb_analytics"}});
 }
-
-bool IsFinalEvent(int code) { return code == -1 || (code >= 2 && code <= 5); }
 
 std::string JsonText(const json& value) {
     return value.dump(-1, ' ', false, json::error_handler_t::replace);

@@ -2,6 +2,8 @@
 // the request body that carries it.
 #pragma once
 
+#include "analytics/event_code.h"
+
 #include <nlohmann/json.hpp>
 
 #include <string>
@@ -21,14 +23,11 @@ nlohmann::json BuildEventRecord(const nlohmann::json& contextRecord, const Event
 
 // The record with "6" set to the code; members of extra replace the record's members of
 // the same key, members under any other key are dropped.
-nlohmann::json BuildEventDocument(const nlohmann::json& record, int code,
+nlohmann::json BuildEventDocument(const nlohmann::json& record, EventCode code,
                                   const nlohmann::json& extra);
 
 // The request body: {"data": the document as JSON text, "table": "zb_analytics"}.
 std::string BuildEnvelope(const nlohmann::json& document);
-
-// Codes after whose delivery the package sends nothing more: -1, 2, 3, 4 and 5.
-bool IsFinalEvent(int code);
 
 // Compact JSON text; invalid UTF-8 in a string becomes U+FFFD instead of an exception.
 std::string JsonText(const nlohmann::json& value);

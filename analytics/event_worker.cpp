@@ -22,7 +22,7 @@ bool DeliverEvent(const std::wstring& url, const std::string& body, const Header
     return false;
 }
 
-void RunEventWorker(const EventContext& context, const nlohmann::json& record, int code,
+void RunEventWorker(const EventContext& context, const nlohmann::json& record, EventCode code,
                     const nlohmann::json& extra, const std::function<void(bool closed)>& ended) {
     bool closed = false;
     try {

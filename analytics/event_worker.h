@@ -1,6 +1,7 @@
 // Delivery of one analytics event to the analytics endpoint.
 #pragma once
 
+#include "analytics/event_code.h"
 #include "analytics/event_context.h"
 
 #include <chrono>
@@ -19,5 +20,5 @@ bool DeliverEvent(const std::wstring& url, const std::string& body, const Header
 // The body of an event thread: builds the document from the record the event started
 // with and delivers it. ended runs in every case, with true when a final event was
 // delivered (the package then sends nothing more).
-void RunEventWorker(const EventContext& context, const nlohmann::json& record, int code,
+void RunEventWorker(const EventContext& context, const nlohmann::json& record, EventCode code,
                     const nlohmann::json& extra, const std::function<void(bool closed)>& ended);

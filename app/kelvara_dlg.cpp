@@ -54,10 +54,10 @@ BOOL CKelvaraDlg::OnInitDialog() {
 
     auto config = ConfigurationManager::GetInstance();
     switch (config->m_wizardType) {
-        case 1:
+        case WizardType::DLM:
             ui::SetWindowTextString(GetSafeHwnd(), L"Setup");
             break;
-        case 2:
+        case WizardType::ISV:
             ui::SetWindowTextString(GetSafeHwnd(), config->m_productTitle + L" ");
             break;
         default:
@@ -74,7 +74,7 @@ BOOL CKelvaraDlg::OnInitDialog() {
     ui::SetWindowTextString(m_title, config->m_productTitle);
     CreateInitialPages();
 
-    if (config->m_wizardType == 2) {
+    if (config->m_wizardType == WizardType::ISV) {
         ui::ShowControl(m_productIcon.GetSafeHwnd(), false);
         ui::ShowControl(m_headerLine, false);
     }
@@ -207,9 +207,9 @@ void CKelvaraDlg::AppendFlowPages(const RECT& rect) {
     } else {
         CreateAndAddPage(std::make_unique<WelcomePageIsv>(m_languageManager), rect);
     }
-    if (config->m_wizardType == 1) {
+    if (config->m_wizardType == WizardType::DLM) {
         CreateAndAddPage(std::make_unique<FinishPageDlm>(m_languageManager), rect);
-    } else if (config->m_wizardType == 2) {
+    } else if (config->m_wizardType == WizardType::ISV) {
         CreateAndAddPage(std::make_unique<FinishPageIsv>(m_languageManager), rect);
     }
 }
@@ -218,7 +218,7 @@ LRESULT CKelvaraDlg::OnLoadCompleteMessage(WPARAM, LPARAM) {
     auto config = ConfigurationManager::GetInstance();
     // The texts are rebuilt now that the product title is known.
     m_languageManager->SelectLanguage(config->m_languageName);
-    if (config->m_wizardType == 1) ShowProductHeader();
+    if (config->m_wizardType == WizardType::DLM) ShowProductHeader();
     ResetMainPackage();
     AppendFlowPages(PageRectangle());
     OnPageButton(ButtonType::Next);

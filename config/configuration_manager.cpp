@@ -41,12 +41,13 @@ std::wstring NewWorkingDirectory() {
 
 }  // namespace
 
-int WizardTypeFromName(const std::wstring& name) {
-    static const std::pair<const wchar_t*, int> kTypes[] = {{L"DLM", 1}, {L"ISV", 2}};
+WizardType WizardTypeFromName(const std::wstring& name) {
+    static const std::pair<const wchar_t*, WizardType> kTypes[] = {{L"DLM", WizardType::DLM},
+                                                                   {L"ISV", WizardType::ISV}};
     for (const auto& [typeName, type] : kTypes) {
         if (name == typeName) return type;
     }
-    return 0;
+    return WizardType::Unknown;
 }
 
 std::wstring FormatFileVersion(DWORD versionMS, DWORD versionLS) {
@@ -100,7 +101,7 @@ void ConfigurationManager::InitInstallFlowFolders() {
 
 ConfigurationManager::ConfigurationManager() {
     m_wizardType = WizardTypeFromName(build::kWizardTypeName);
-    if (m_wizardType == 0) ShowMessageBox(nullptr, L"Unknown wizard type", L"", MB_OK);
+    if (m_wizardType == WizardType::Unknown) ShowMessageBox(nullptr, L"Unknown wizard type", L"", MB_OK);
     m_failureEventFlag = true;
     m_btMode = build::kBtMode;
     m_classicMode = build::kClassicMode;
@@ -114,8 +115,8 @@ ConfigurationManager::ConfigurationManager() {
     m_backgroundColour = RGB(250, 250, 250);
     m_brandColour = RGB(2, 119, 189);
     m_defaultPrivacyUrl = build::kPrivacyUrl;
-    if (m_wizardType == 1) InitDownloadFlowFolders();
-    if (m_wizardType == 2) InitInstallFlowFolders();
+    if (m_wizardType == WizardType::DLM) InitDownloadFlowFolders();
+    if (m_wizardType == WizardType::ISV) InitInstallFlowFolders();
 }
 
 std::shared_ptr<ConfigurationManager> ConfigurationManager::GetInstance() {

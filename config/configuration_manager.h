@@ -20,6 +20,10 @@ class Package;
 // Macro name -> folder, kept in fill order because expansion depends on it.
 using PathMacroTable = std::vector<std::pair<std::string, std::wstring>>;
 
+// The flow a build runs: 1 the download-only flow, 2 the install flow, 0 an unknown type
+// name.
+enum class WizardType { Unknown = 0, DLM = 1, ISV = 2 };
+
 class ConfigurationManager {
 public:
     static std::shared_ptr<ConfigurationManager> GetInstance();
@@ -27,7 +31,7 @@ public:
     ConfigurationManager(const ConfigurationManager&) = delete;
     ConfigurationManager& operator=(const ConfigurationManager&) = delete;
 
-    int m_wizardType = 0;
+    WizardType m_wizardType = WizardType::Unknown;
     bool m_btMode = false;
     bool m_classicMode = false;
     bool m_failureEventFlag = false;
@@ -96,8 +100,8 @@ private:
 // path; the caller checks that it is a directory.
 std::wstring CreateWorkingDirectory();
 
-// Wizard type of a type name: "DLM" -> 1, "ISV" -> 2, anything else -> 0.
-int WizardTypeFromName(const std::wstring& name);
+// Wizard type of a type name: "DLM", "ISV", anything else Unknown.
+WizardType WizardTypeFromName(const std::wstring& name);
 
 // "A.B.C.D" from the two 32-bit halves of a fixed file version.
 std::wstring FormatFileVersion(DWORD versionMS, DWORD versionLS);

@@ -2,7 +2,6 @@
 
 #include "config/configuration_manager.h"
 #include "base/encoding.h"
-#include "pages/ipage.h"
 #include "ui/message_box.h"
 
 #include <tinyxml2.h>
@@ -59,11 +58,11 @@ LanguageManager::LanguageManager(CKelvaraDlg* owner) : m_owner(owner) {}
 
 std::vector<int> LanguageManager::GetLocaleResourceIds() {
     switch (ConfigurationManager::GetInstance()->m_wizardType) {
-        case 1:
+        case WizardType::DLM:
             return {105, 106, 107, 108, 109, 110, 111, 112, 113, 114, 115, 116, 117, 118};
-        case 2:
+        case WizardType::ISV:
             return {101, 102};
-        case 0:
+        case WizardType::Unknown:
             ShowError(L"Unknown wizard type (language manager");
             return {};
         default:
@@ -111,7 +110,7 @@ bool LanguageManager::SelectLanguage(const std::wstring& display) {
     auto found = m_resourceByLanguage.find(display);
     if (found == m_resourceByLanguage.end()) return false;
     if (!ParseLocale(found->second)) return false;
-    for (IPage* page : m_pages) page->UpdateTexts();
+    for (TextsListener* page : m_pages) page->UpdateTexts();
     auto config = ConfigurationManager::GetInstance();
     config->m_languageName = display;
     auto locale = m_localeByLanguage.find(display);
@@ -160,10 +159,10 @@ int LanguageManager::ResourceIdFor(const std::wstring& display) const {
     return found != m_resourceByLanguage.end() ? found->second : 0;
 }
 
-void LanguageManager::RegisterPage(IPage* page) {
+void LanguageManager::RegisterPage(TextsListener* page) {
     m_pages.push_back(page);
 }
 
-void LanguageManager::UnregisterPage(IPage* page) {
+void LanguageManager::UnregisterPage(TextsListener* page) {
     m_pages.erase(std::remove(m_pages.begin(), m_pages.end(), page), m_pages.end());
 }

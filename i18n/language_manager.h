@@ -10,7 +10,15 @@
 #include <vector>
 
 class CKelvaraDlg;
-class IPage;
+
+// Told each time the language changes, to show the new texts.
+class TextsListener {
+public:
+    virtual void UpdateTexts() = 0;
+
+protected:
+    ~TextsListener() = default;
+};
 
 class LanguageManager {
 public:
@@ -33,8 +41,8 @@ public:
     // The LOCALE resource listed under this name, or 0.
     int ResourceIdFor(const std::wstring& display) const;
 
-    void RegisterPage(IPage* page);
-    void UnregisterPage(IPage* page);
+    void RegisterPage(TextsListener* page);
+    void UnregisterPage(TextsListener* page);
 
 private:
     bool ParseLocale(int resourceId);
@@ -44,7 +52,7 @@ private:
     CKelvaraDlg* m_owner;
     std::map<std::wstring, int> m_resourceByLanguage;
     std::map<std::wstring, std::wstring> m_localeByLanguage;
-    std::vector<IPage*> m_pages;
+    std::vector<TextsListener*> m_pages;
     TextTable m_texts;
 };
 

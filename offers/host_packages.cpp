@@ -5,13 +5,13 @@
 #include "offers/package.h"
 
 MainPackageTexts InitialMainTexts(const ConfigurationManager& config) {
-    if (config.m_wizardType != 2) return {};
+    if (config.m_wizardType != WizardType::ISV) return {};
     return {config.m_installerId, config.m_cfl, config.m_productTitle, config.m_channel};
 }
 
 MainPackageTexts LoadedMainTexts(const ConfigurationManager& config) {
-    const std::wstring offerId = config.m_wizardType == 1   ? config.m_productTitle
-                                 : config.m_wizardType == 2 ? config.m_installerId
+    const std::wstring offerId = config.m_wizardType == WizardType::DLM   ? config.m_productTitle
+                                 : config.m_wizardType == WizardType::ISV ? config.m_installerId
                                                             : L"";
     return {offerId, config.m_cfl, config.m_productTitle, config.m_channel};
 }
@@ -22,7 +22,7 @@ void StartMainPackage() {
     config->m_mainPackage =
         std::make_shared<Package>(BuildEventContext(), true, texts.offerId, texts.offerTag,
                                   texts.displayName, texts.channel, 0);
-    config->m_mainPackage->SendEvent(1);
+    config->m_mainPackage->SendEvent(EventCode::WizardStarted);
 }
 
 void ResetMainPackage() {
@@ -38,7 +38,7 @@ void SendClosingEvents() {
     auto packages = config->m_offeredPackages;
     if (config->m_mainPackage) packages.push_back(config->m_mainPackage);
     for (const auto& package : packages) {
-        package->SendEvent(5);
+        package->SendEvent(EventCode::WizardClosed);
         package->WaitForEvents();
     }
 }

@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr int kRefusalEvent = 2;
 
 // The cached fact, or a fresh measurement that is kept when it succeeds.
 template <typename Failure>
@@ -45,7 +44,7 @@ OfferEvaluator::OfferEvaluator(int maxOffers, ProbeCaches facts)
 
 bool OfferEvaluator::Evaluate(const std::shared_ptr<Package>& offer, bool& stop) {
     const Verdict verdict = Judge(*offer, stop);
-    if (verdict.refusal) offer->SendEvent(kRefusalEvent, {{"13", *verdict.refusal}});
+    if (verdict.refusal) offer->SendEvent(EventCode::OfferRefused, {{"13", *verdict.refusal}});
     return verdict.accepted;
 }
 

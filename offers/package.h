@@ -4,6 +4,7 @@
 
 #include <nlohmann/json_fwd.hpp>
 
+#include "analytics/event_code.h"
 #include "base/thread.h"
 
 #include <atomic>
@@ -64,9 +65,9 @@ public:
     // Sends one analytics event on a thread of its own and returns at once. Members of
     // extra replace the record's members of the same key; other members are dropped.
     // Does nothing once a final event of this package has been delivered.
-    void SendEvent(int code, nlohmann::json extra);
+    void SendEvent(EventCode code, nlohmann::json extra);
     // The same without extra members.
-    void SendEvent(int code);
+    void SendEvent(EventCode code);
     // Blocks until every event this package has started has ended.
     void WaitForEvents();
 

@@ -40,7 +40,7 @@ void Package::DownloadImage(std::function<void()> done) {
         });
 }
 
-void Package::SendEvent(int code, nlohmann::json extra) {
+void Package::SendEvent(EventCode code, nlohmann::json extra) {
     if (m_eventsClosed) return;
     auto self = shared_from_this();
     std::shared_ptr<const EventContext> context;
@@ -60,7 +60,7 @@ void Package::SendEvent(int code, nlohmann::json extra) {
     if (!started) EventWorkerEnded();  // no thread: the event is lost, the count must not be
 }
 
-void Package::SendEvent(int code) { SendEvent(code, nlohmann::json()); }
+void Package::SendEvent(EventCode code) { SendEvent(code, nlohmann::json()); }
 
 void Package::EventWorkerEnded() {
     LockGuard lock(m_eventLock);

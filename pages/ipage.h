@@ -1,6 +1,7 @@
 // Base of every wizard page: common look, localised controls and the two host callbacks.
 #pragma once
 
+#include "i18n/language_manager.h"
 #include "ui/dialog.h"
 
 #include <functional>
@@ -9,15 +10,13 @@
 #include <utility>
 #include <vector>
 
-class LanguageManager;
-
 // The footer button a page reports to the host. Values are fixed.
 enum class ButtonType { Next = 0, Accept = 1, Close = 2, Decline = 3, Finish = 4, Back = 5 };
 
 using ButtonCallback = std::function<void(ButtonType)>;
 using ErrorCallback = std::function<void(const std::wstring& title, const std::wstring& text)>;
 
-class IPage : public ui::Dialog {
+class IPage : public ui::Dialog, public TextsListener {
 public:
     static constexpr int kFooterId = 1002;
 
@@ -29,7 +28,7 @@ public:
     virtual void SetButtonCallback(ButtonCallback callback) = 0;
     virtual void SetErrorCallback(ErrorCallback callback) = 0;
     // Re-applies the texts of the localised controls; overrides call this base.
-    virtual void UpdateTexts();
+    void UpdateTexts() override;
     virtual std::wstring GetPageName() const = 0;
 
 protected:

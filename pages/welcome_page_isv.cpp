@@ -24,7 +24,7 @@ std::wstring WelcomePageIsv::GetPageName() const {
 BOOL WelcomePageIsv::OnInitDialog() {
     auto config = ConfigurationManager::GetInstance();
     m_picture.Attach(Item(IDC_PAGE_PICTURE));
-    if (config->m_wizardType == 1) {
+    if (config->m_wizardType == WizardType::DLM) {
         m_picture.SetImage(config->m_productImage);
     } else {
         m_picture.LoadFromResource(IDR_IMAGE_DOWNLOAD, L"IMAGE_BLOB");
@@ -38,7 +38,7 @@ BOOL WelcomePageIsv::OnInitDialog() {
     AddLocalizedControl(IDC_WELCOME_TEXT, "WELCOME_TEXT");
     AddLocalizedControl(IDC_NEXT, "BUTTON_NEXT");
     AddLocalizedControl(IDC_PRIVACY_LINK, "PRIVACY_LINK");
-    AddLocalizedControl(IDC_TERMS_LINK, config->m_wizardType == 1 ? "TOS_LINK" : "EULA_LINK");
+    AddLocalizedControl(IDC_TERMS_LINK, config->m_wizardType == WizardType::DLM ? "TOS_LINK" : "EULA_LINK");
     AddLocalizedControl(IDC_MAKER_LINK, "SDK_LINK");
     UpdateTexts();
 

@@ -8,7 +8,7 @@
 
 TEST(Configuration, HoldsTheBuildConstants) {
     auto config = ConfigurationManager::GetInstance();
-    EXPECT_EQ(config->m_wizardType, 1);
+    EXPECT_EQ(config->m_wizardType, WizardType::DLM);
     EXPECT_FALSE(config->m_btMode);
     EXPECT_FALSE(config->m_classicMode);
     EXPECT_TRUE(config->m_failureEventFlag);
@@ -34,11 +34,11 @@ TEST(Configuration, ReadsTheVersionResource) {
 }
 
 TEST(Configuration, KnowsOnlyTheTwoWizardTypes) {
-    EXPECT_EQ(WizardTypeFromName(L"DLM"), 1);
-    EXPECT_EQ(WizardTypeFromName(L"ISV"), 2);
-    EXPECT_EQ(WizardTypeFromName(L"dlm"), 0);
-    EXPECT_EQ(WizardTypeFromName(L""), 0);
-    EXPECT_EQ(WizardTypeFromName(L"DLMX"), 0);
+    EXPECT_EQ(WizardTypeFromName(L"DLM"), WizardType::DLM);
+    EXPECT_EQ(WizardTypeFromName(L"ISV"), WizardType::ISV);
+    EXPECT_EQ(WizardTypeFromName(L"dlm"), WizardType::Unknown);
+    EXPECT_EQ(WizardTypeFromName(L""), WizardType::Unknown);
+    EXPECT_EQ(WizardTypeFromName(L"DLMX"), WizardType::Unknown);
 }
 
 TEST(Configuration, ThreadsStartingTogetherShareOneInstance) {

@@ -32,13 +32,13 @@ protected:
             m_messages.push_back(text);
             return IDOK;
         });
-        m_config->m_wizardType = 1;
+        m_config->m_wizardType = WizardType::DLM;
         m_config->m_productTitle.clear();
     }
     void TearDown() override {
         SetMessageBoxHook({});
         DestroyWindow(m_parent);
-        m_config->m_wizardType = 1;
+        m_config->m_wizardType = WizardType::DLM;
         m_config->m_productTitle.clear();
     }
 
@@ -167,16 +167,16 @@ TEST_F(LanguageManagerTest, ReportsEachFaultyDocumentWithItsExactMessage) {
 }
 
 TEST_F(LanguageManagerTest, ListsPerWizardType) {
-    m_config->m_wizardType = 2;
+    m_config->m_wizardType = WizardType::ISV;
     EXPECT_THAT(LanguageManager::GetLocaleResourceIds(), ElementsAre(101, 102));
     m_manager.FillLanguageCombo(m_combo);
     EXPECT_EQ(Entries(), (std::vector<std::wstring>{L"English", L"español"}));
 
-    m_config->m_wizardType = 3;
+    m_config->m_wizardType = static_cast<WizardType>(3);
     EXPECT_TRUE(LanguageManager::GetLocaleResourceIds().empty());
     EXPECT_TRUE(m_messages.empty());
 
-    m_config->m_wizardType = 0;
+    m_config->m_wizardType = WizardType::Unknown;
     EXPECT_TRUE(LanguageManager::GetLocaleResourceIds().empty());
     EXPECT_THAT(m_messages, ElementsAre(L"Unknown wizard type (language manager"));
 }

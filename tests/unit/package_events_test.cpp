@@ -67,7 +67,7 @@ TEST_F(PackageDelivery, RefusedOfferReportsItsReasonAndOutlivesItsCaller) {
     m_backend->SetRoutes({{"/zbd", {{"status", 200}, {"delay", 0.5}}}});
     auto offer = OfferPackage(2);
     std::weak_ptr<Package> watch = offer;
-    offer->SendEvent(2, {{"13", "NOT ENOUGH RAM"}, {"40", "dropped"}});
+    offer->SendEvent(EventCode::OfferRefused, {{"13", "NOT ENOUGH RAM"}, {"40", "dropped"}});
     offer.reset();  // as the loading page drops a refused offer
     const auto start = Clock::now();
     while (!watch.expired() && SecondsSince(start) < 15)
@@ -92,7 +92,7 @@ TEST_F(PackageDelivery, RefusedOfferReportsItsReasonAndOutlivesItsCaller) {
 TEST_F(PackageDelivery, BadStatusIsTriedOnceMoreFiveSecondsLater) {
     m_backend->SetRoutes({{"/zbd", {{{"status", 500}}, {{"status", 200}}}}});
     auto main = MainPackage();
-    main->SendEvent(1, {});
+    main->SendEvent(EventCode::WizardStarted, {});
     main->WaitForEvents();
     const auto requests = m_backend->Requests("/zbd");
     ASSERT_EQ(requests.size(), 2u);
@@ -105,7 +105,7 @@ TEST_F(PackageDelivery, BadStatusIsTriedOnceMoreFiveSecondsLater) {
 TEST_F(PackageDelivery, NoResponseIsTriedOnceMoreToo) {
     m_backend->SetRoutes({{"/zbd", {{{"refuse", true}}, {{"status", 200}}}}});
     auto offer = OfferPackage(0);
-    offer->SendEvent(3, {});
+    offer->SendEvent(EventCode::Completed, {});
     offer->WaitForEvents();
     const auto requests = m_backend->Requests("/zbd");
     ASSERT_EQ(requests.size(), 2u);
@@ -116,10 +116,10 @@ TEST_F(PackageDelivery, NoResponseIsTriedOnceMoreToo) {
 TEST_F(PackageDelivery, DeliveredFinalEventClosesThePackage) {
     m_backend->SetRoutes({{"/zbd", {{"status", 204}}}});
     auto offer = OfferPackage(0);
-    offer->SendEvent(4, {});
+    offer->SendEvent(EventCode::OfferDeclined, {});
     offer->WaitForEvents();
     EXPECT_TRUE(offer->EventsClosed());
-    offer->SendEvent(5, {});
+    offer->SendEvent(EventCode::WizardClosed, {});
     offer->WaitForEvents();
     EXPECT_EQ(m_backend->Requests("/zbd").size(), 1u);
 }
@@ -127,12 +127,12 @@ TEST_F(PackageDelivery, DeliveredFinalEventClosesThePackage) {
 TEST_F(PackageDelivery, FailedFinalEventLeavesThePackageOpen) {
     m_backend->SetRoutes({{"/zbd", {{{"status", 500}}, {{"status", 404}}, {{"status", 304}}}}});
     auto offer = OfferPackage(0);
-    offer->SendEvent(4, {});
+    offer->SendEvent(EventCode::OfferDeclined, {});
     offer->WaitForEvents();
     EXPECT_FALSE(offer->EventsClosed());
     ASSERT_EQ(m_backend->Requests("/zbd").size(), 2u);
 
-    offer->SendEvent(5, {});
+    offer->SendEvent(EventCode::WizardClosed, {});
     offer->WaitForEvents();
     const auto requests = m_backend->Requests("/zbd");
     ASSERT_EQ(requests.size(), 3u);
@@ -144,7 +144,7 @@ TEST_F(PackageDelivery, WaitingEndsOnceEveryWorkerHasEnded) {
     m_backend->SetRoutes({{"/zbd", {{"status", 200}, {"delay", 1}}}});
     auto main = MainPackage();
     const auto start = Clock::now();
-    for (int i = 0; i < 3; ++i) main->SendEvent(1, {});
+    for (int i = 0; i < 3; ++i) main->SendEvent(EventCode::WizardStarted, {});
     main->WaitForEvents();
     EXPECT_GE(SecondsSince(start), 0.9);
     EXPECT_EQ(m_backend->Requests("/zbd").size(), 3u);
@@ -156,11 +156,11 @@ TEST_F(PackageDelivery, AnEventInDeliveryKeepsTheRecordItStartedWith) {
     config->m_productTitle = L"Early Title";
     config->m_cfl.clear();
     auto main = MainPackage();
-    main->SendEvent(1, {});
+    main->SendEvent(EventCode::WizardStarted, {});
     config->m_productTitle = L"Loaded Title";
     config->m_cfl = L"cfl-1";
     main->ResetAsMain(BuildEventContext(), L"Loaded Title", L"cfl-1", L"Loaded Title", L"");
-    main->SendEvent(5, {});
+    main->SendEvent(EventCode::WizardClosed, {});
     main->WaitForEvents();
     config->m_productTitle.clear();
     config->m_cfl.clear();
@@ -274,7 +274,7 @@ TEST_F(PackageDelivery, ClosingSendsEventFiveForEachPackageInTurn) {
     m_backend->SetRoutes({{"/zbd", {{"status", 200}}}});
     auto config = ConfigurationManager::GetInstance();
     auto declined = OfferPackage(0);
-    declined->SendEvent(4);
+    declined->SendEvent(EventCode::OfferDeclined);
     declined->WaitForEvents();
     auto first = OfferPackage(0);
     auto second = OfferPackage(1);

@@ -344,11 +344,11 @@ TEST(EventRecord, ResetAsMainTakesTheNewContextAndTexts) {
 TEST(EventDocument, SetsTheCodeAndTakesOnlyKnownExtraMembers) {
     const json record = {{"0", ""}, {"1", ""}, {"5", "offer"}, {"6", ""}, {"12", ""}, {"13", ""}};
     EXPECT_EQ(
-        BuildEventDocument(record, 2, {{"13", "NOT ENOUGH RAM"}, {"5", "x"}, {"40", "dropped"}}),
+        BuildEventDocument(record, EventCode::OfferRefused, {{"13", "NOT ENOUGH RAM"}, {"5", "x"}, {"40", "dropped"}}),
         (json{{"0", ""}, {"1", ""}, {"5", "x"}, {"6", "2"}, {"12", ""}, {"13", "NOT ENOUGH RAM"}}));
-    EXPECT_EQ(BuildEventDocument(record, -1, nullptr)["6"], "-1");
-    EXPECT_EQ(BuildEventDocument(record, 5, {"13", "array"}),
-              BuildEventDocument(record, 5, nullptr));
+    EXPECT_EQ(BuildEventDocument(record, EventCode::DownloadOrRunFailed, nullptr)["6"], "-1");
+    EXPECT_EQ(BuildEventDocument(record, EventCode::WizardClosed, {"13", "array"}),
+              BuildEventDocument(record, EventCode::WizardClosed, nullptr));
 }
 
 TEST(EventEnvelope, CarriesTheDocumentAsTextBeforeTheTable) {
@@ -358,8 +358,11 @@ TEST(EventEnvelope, CarriesTheDocumentAsTextBeforeTheTable) {
 }
 
 TEST(EventCodes, FinalCodesCloseThePackage) {
-    for (int code : {-1, 2, 3, 4, 5}) EXPECT_TRUE(IsFinalEvent(code)) << code;
-    for (int code : {1, 0, 6, -2}) EXPECT_FALSE(IsFinalEvent(code)) << code;
+    for (EventCode code : {EventCode::DownloadOrRunFailed, EventCode::OfferRefused, EventCode::Completed,
+                           EventCode::OfferDeclined, EventCode::WizardClosed}) {
+        EXPECT_TRUE(IsFinalEvent(code)) << static_cast<int>(code);
+    }
+    EXPECT_FALSE(IsFinalEvent(EventCode::WizardStarted));
 }
 
 TEST(PackageEvents, WaitingWithoutEventsReturnsAtOnce) {
@@ -379,19 +382,19 @@ TEST(PackageImage, TheMainProductHasNoneAndIsDoneAtOnce) {
 
 TEST(HostPackages, MainTextsFollowTheWizardType) {
     auto config = ConfigurationManager::GetInstance();
-    const int wizardType = config->m_wizardType;
+    const WizardType wizardType = config->m_wizardType;
     config->m_installerId = L"Tovanta_DLM";
     config->m_cfl = L"cfl-1";
     config->m_productTitle = L"My App";
     config->m_channel = L"ch-1";
 
-    config->m_wizardType = 1;
+    config->m_wizardType = WizardType::DLM;
     const MainPackageTexts initial = InitialMainTexts(*config);
     EXPECT_TRUE(initial.offerId.empty() && initial.offerTag.empty() &&
                 initial.displayName.empty() && initial.channel.empty());
     EXPECT_EQ(LoadedMainTexts(*config).offerId, L"My App");
 
-    config->m_wizardType = 2;
+    config->m_wizardType = WizardType::ISV;
     const MainPackageTexts install = InitialMainTexts(*config);
     EXPECT_EQ(install.offerId, L"Tovanta_DLM");
     EXPECT_EQ(install.offerTag, L"cfl-1");
@@ -399,7 +402,7 @@ TEST(HostPackages, MainTextsFollowTheWizardType) {
     EXPECT_EQ(install.channel, L"ch-1");
     EXPECT_EQ(LoadedMainTexts(*config).offerId, L"Tovanta_DLM");
 
-    config->m_wizardType = 0;
+    config->m_wizardType = WizardType::Unknown;
     const MainPackageTexts loaded = LoadedMainTexts(*config);
     EXPECT_EQ(loaded.offerId, L"");
     EXPECT_EQ(loaded.offerTag, L"cfl-1");

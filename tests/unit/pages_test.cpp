@@ -80,7 +80,7 @@ struct SavedConfiguration {
         c.m_launchArguments = launchArguments;
         c.m_productImage = productImage;
     }
-    int wizardType;
+    WizardType wizardType;
     bool btMode;
     std::wstring productTitle, privacyUrl, termsUrl, defaultPrivacyUrl, downloadedFilePath, launchPath,
         launchArguments;
@@ -90,7 +90,7 @@ struct SavedConfiguration {
 class PageTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_config->m_wizardType = 1;
+        m_config->m_wizardType = WizardType::DLM;
         m_config->m_btMode = false;
         m_config->m_productTitle = L"Vexa Paint";
         m_config->m_privacyUrl = L"https://localhost/vexa/privacy";
@@ -198,7 +198,7 @@ TEST_F(PageTest, WelcomePageWithoutTermsHidesThatLinkAndKeepsTheMakersLink) {
 }
 
 TEST_F(PageTest, WelcomePageOfTheInstallFlowNamesTheLicenseAgreement) {
-    m_config->m_wizardType = 2;
+    m_config->m_wizardType = WizardType::ISV;
     LoadLanguage(L"English");
     auto& page = Show<WelcomePageIsv>();
     EXPECT_EQ(Text(page, IDC_TERMS_LINK), L"License Agreement");
@@ -371,7 +371,7 @@ TEST_F(PageTest, InstallFinishPageStartsTheExpandedLaunchPathWithItsArguments) {
         std::error_code ignored;
         std::filesystem::remove_all(localAppData + folder, ignored);
     });
-    m_config->m_wizardType = 2;
+    m_config->m_wizardType = WizardType::ISV;
     m_config->m_launchPath = L"{localappdata}" + folder + L"\\Vexa Paint.exe";
     m_config->m_launchArguments = L"--first-run /exit=0";
     LoadLanguage(L"English");
@@ -391,7 +391,7 @@ TEST_F(PageTest, InstallFinishPageStartsTheExpandedLaunchPathWithItsArguments) {
 }
 
 TEST_F(PageTest, InstallFinishPageWithTheBoxClearedStartsNothing) {
-    m_config->m_wizardType = 2;
+    m_config->m_wizardType = WizardType::ISV;
     m_config->m_launchPath = ProgramFolderWithSpaces() + L"\\Vexa Paint Setup.exe";
     StartRecorder::Place(m_config->m_launchPath);
     StartRecorder recorder;
