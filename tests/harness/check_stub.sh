@@ -12,7 +12,7 @@ python3 "$(dirname "$0")/size_report.py" "${exe%.exe}.map"
 grep -q 'Magic.*(PE32)' <<<"$headers" || { echo "not a PE32 image"; exit 1; }
 grep -q 'file format pei-i386' <<<"$headers" || { echo "not an i386 image"; exit 1; }
 grep -q 'Subsystem.*(Windows GUI)' <<<"$headers" || { echo "not a GUI program"; exit 1; }
-if grep -i -E 'DLL Name: .*(libstdc|libgcc|winpthread|libz)' <<<"$headers"; then
+if grep -i -E 'DLL Name: .*(libstdc|libgcc|winpthread|libz|zlib)' <<<"$headers"; then
   echo "depends on a MinGW DLL"; exit 1
 fi
 [ "$size" -le $((512 * 1024)) ] || { echo "over the 512 KB budget"; exit 1; }
