@@ -1,7 +1,9 @@
 #include "i18n/language_manager.h"
 
+#include "base/inflate.h"
 #include "config/configuration_manager.h"
 #include "base/encoding.h"
+#include "base/resource.h"
 #include "ui/message_box.h"
 
 #include <tinyxml2.h>
@@ -13,6 +15,8 @@ namespace {
 
 constexpr wchar_t kLocaleType[] = L"LOCALE";
 constexpr int kExtraTextsId = 120;
+// Far above any locale document; a stream claiming more is not one.
+constexpr size_t kMaxDocumentSize = 1 << 20;
 
 void ShowError(const std::wstring& text) {
     ShowMessageBox(nullptr, text, L"", MB_OK);
@@ -22,21 +26,22 @@ void ShowParseError(const std::string& reason) {
     ShowError(L"Failed to parse language xml file, error code: " + Utf8ToWide(reason));
 }
 
-// Loads LOCALE resource id into doc; each failure is reported once, here.
+// Loads LOCALE resource id (a zlib stream) into doc; each failure is reported once, here.
+// A stream that does not inflate counts as a resource that cannot be loaded.
 bool LoadLocaleResource(int id, tinyxml2::XMLDocument& doc, bool reportErrors = true) {
-    HMODULE module = GetModuleHandleW(nullptr);
-    HRSRC info = FindResourceW(module, MAKEINTRESOURCEW(id), kLocaleType);
-    if (!info) {
+    const ResourceBytes resource =
+        LoadResourceBytes(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), kLocaleType);
+    if (!resource.found) {
         if (reportErrors) ShowError(L"Failed to find resource with id: " + DecimalText(id));
         return false;
     }
-    HGLOBAL loaded = LoadResource(module, info);
-    const char* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
-    if (!bytes) {
+    std::optional<std::string> text;
+    if (resource.data) text = InflateZlib(resource.data, resource.size, kMaxDocumentSize);
+    if (!text) {
         if (reportErrors) ShowError(L"Failed to load resource with id: " + DecimalText(id));
         return false;
     }
-    if (auto error = ParseXmlBytes(bytes, SizeofResource(module, info), doc)) {
+    if (auto error = ParseXmlBytes(text->data(), text->size(), doc)) {
         if (reportErrors) ShowParseError(*error);
         return false;
     }

@@ -12,5 +12,6 @@ bash "$ROOT/scripts/build.sh"
 
 size=$(stat -c %s "$KELVARA_BUILD_DIR/KelvaraSetup.exe")
 echo "KelvaraSetup.exe: $size bytes ($((size / 1024)) KB of the 512 KB budget)"
+python3 "$ROOT/tests/harness/size_report.py" "$KELVARA_BUILD_DIR/KelvaraSetup.map"
 
 exec unshare --net --fork -- bash "$ROOT/scripts/ctest_sandboxed.sh" "$@"

@@ -4,8 +4,12 @@ add_test(NAME backend_server COMMAND python3 -m unittest -q test_server)
 set_tests_properties(backend_server PROPERTIES WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/backend)
 
 kelvara_unit_test(configuration_test SOURCES unit/configuration_manager_test.cpp unit/text_test.cpp)
+kelvara_deflate_documents(KELVARA_FAULTY_LOCALES ${CMAKE_SOURCE_DIR}/tests/unit
+                          data/malformed.xml data/no_root.xml data/no_name.xml data/empty_element.xml)
 kelvara_unit_test(language_manager_test SOURCES unit/language_manager_test.cpp unit/locale_texts_test.cpp
-                  RC ${CMAKE_SOURCE_DIR}/tests/unit/language_test.rc)
+                  unit/inflate_test.cpp ${KELVARA_FAULTY_LOCALES} RC ${CMAKE_SOURCE_DIR}/tests/unit/language_test.rc)
+set_property(SOURCE ${CMAKE_SOURCE_DIR}/tests/unit/language_test.rc APPEND PROPERTY OBJECT_DEPENDS
+             ${KELVARA_FAULTY_LOCALES} ${CMAKE_SOURCE_DIR}/tests/unit/data/empty_element.xml)
 # The user's language is preselected: the same program under a German and a Japanese locale.
 foreach(locale de_DE ja_JP)
   add_test(NAME language_manager_test_${locale} COMMAND language_manager_test --gtest_filter=*Preselects*)

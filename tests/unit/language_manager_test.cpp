@@ -166,6 +166,13 @@ TEST_F(LanguageManagerTest, ReportsEachFaultyDocumentWithItsExactMessage) {
     EXPECT_EQ(m_manager.GetText("BUTTON_BACK"), L"");
 }
 
+// 904 holds valid XML, but not as the zlib stream every LOCALE resource is stored as.
+TEST_F(LanguageManagerTest, ReportsADocumentThatDoesNotInflateAsNotLoaded) {
+    m_manager.FillLanguageCombo(m_combo, {904, 105});
+    EXPECT_THAT(m_messages, ElementsAre(L"Failed to load resource with id: 904"));
+    EXPECT_EQ(Entries(), std::vector<std::wstring>{L"English"});
+}
+
 TEST_F(LanguageManagerTest, ListsPerWizardType) {
     m_config->m_wizardType = WizardType::ISV;
     EXPECT_THAT(LanguageManager::GetLocaleResourceIds(), ElementsAre(101, 102));
