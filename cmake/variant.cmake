@@ -29,14 +29,19 @@ function(kelvara_add_variant target output_name wizard_type bt_mode classic_mode
   endforeach()
   set(settings ${CMAKE_BINARY_DIR}/variants/${target}/build_settings.cpp)
   configure_file(${CMAKE_SOURCE_DIR}/config/build_settings.cpp.in ${settings} @ONLY)
+  # The settings on their own, for test programs that run with this variant's settings.
+  add_library(${target}_settings OBJECT ${settings})
+  target_include_directories(${target}_settings PRIVATE ${CMAKE_SOURCE_DIR})
 
-  add_executable(${target} WIN32 ${CMAKE_SOURCE_DIR}/app/main.cpp ${settings} ${CMAKE_SOURCE_DIR}/res/kelvara.rc)
+  add_executable(${target} WIN32 ${CMAKE_SOURCE_DIR}/app/main.cpp ${CMAKE_SOURCE_DIR}/res/kelvara.rc)
+  kelvara_size_optimised(${target})
   set_target_properties(${target} PROPERTIES OUTPUT_NAME ${output_name})
   target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/res)
   if(bt_mode)
     target_compile_definitions(${target} PRIVATE KELVARA_BT_TEXTS)
   endif()
   # The link map beside the program: the size check reports its largest contributors.
-  target_link_options(${target} PRIVATE -municode -Wl,-Map=$<TARGET_FILE_DIR:${target}>/${output_name}.map)
-  target_link_libraries(${target} PRIVATE kelvara_core)
+  target_link_options(${target} PRIVATE -municode -s -Wl,--gc-sections
+                      -Wl,-Map=$<TARGET_FILE_DIR:${target}>/${output_name}.map)
+  target_link_libraries(${target} PRIVATE ${target}_settings kelvara_core)
 endfunction()

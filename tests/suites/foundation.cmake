@@ -28,3 +28,6 @@ else()
   set(stub $<TARGET_FILE:kelvara>)
 endif()
 add_test(NAME product_stub COMMAND bash ${CMAKE_SOURCE_DIR}/tests/harness/check_stub.sh ${stub})
+
+# The folders include one another in one direction only.
+add_test(NAME source_layers COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/harness/check_layers.py ${CMAKE_SOURCE_DIR})

@@ -27,6 +27,6 @@ foreach(case EndsTheWinHttpTransfer EndsTheWinInetTransfer GivesAMemoryDownloadN
 endforeach()
 
 # Throughput against curl, run on request (tests/bench/download_benchmark.py).
-add_executable(download_benchmark bench/download_benchmark.cpp ${CMAKE_BINARY_DIR}/variants/kelvara/build_settings.cpp)
+add_executable(download_benchmark bench/download_benchmark.cpp)
 target_link_options(download_benchmark PRIVATE -municode)
-target_link_libraries(download_benchmark PRIVATE kelvara_core psapi)
+target_link_libraries(download_benchmark PRIVATE kelvara_settings kelvara_core psapi)

@@ -17,7 +17,7 @@ set_tests_properties(offer_refusal_event PROPERTIES FIXTURES_REQUIRED wine RESOU
 
 # Benchmark of one evaluation, run on request (not by CTest):
 #   WINEPREFIX=<build>/prefixes/win64 wine <build>/tests/offers_bench.exe
-add_executable(offers_bench bench/offers_bench.cpp ${CMAKE_BINARY_DIR}/variants/kelvara/build_settings.cpp
+add_executable(offers_bench bench/offers_bench.cpp
                ${CMAKE_SOURCE_DIR}/tests/unit/offers_test.rc)
 target_include_directories(offers_bench PRIVATE ${CMAKE_SOURCE_DIR}/res ${CMAKE_SOURCE_DIR}/tests/unit)
-target_link_libraries(offers_bench PRIVATE kelvara_core)
+target_link_libraries(offers_bench PRIVATE kelvara_settings kelvara_core)
