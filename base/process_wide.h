@@ -5,20 +5,27 @@
 #include <windows.h>
 
 #include <memory>
+#include <new>
 
 template <typename T>
 class ProcessWide {
 public:
+    // The object; throws std::bad_alloc when it could not be made (a later call tries again).
     static std::shared_ptr<T> Get() {
-        InitOnceExecuteOnce(&s_once, &Create, nullptr, nullptr);
+        if (!InitOnceExecuteOnce(&s_once, &Create, nullptr, nullptr)) throw std::bad_alloc();
         return *s_instance;
     }
 
 private:
     static BOOL CALLBACK Create(PINIT_ONCE, PVOID, PVOID*) {
-        // Never deleted: the service outlives every static destructor.
-        s_instance = new std::shared_ptr<T>(new T());
-        return TRUE;
+        // Nothing may cross the system's call; a failure leaves the once open for a retry.
+        try {
+            // Never deleted: the service outlives every static destructor.
+            s_instance = new std::shared_ptr<T>(new T());
+            return TRUE;
+        } catch (...) {
+            return FALSE;
+        }
     }
 
     static inline INIT_ONCE s_once = INIT_ONCE_STATIC_INIT;

@@ -2,6 +2,7 @@
 
 #include "config/configuration_manager.h"
 #include "base/encoding.h"
+#include "base/error.h"
 #include "net/kelvara_exception.h"
 #include "net/sha256.h"
 #include "base/system_info.h"
@@ -10,7 +11,6 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
-#include <stdexcept>
 
 namespace {
 
@@ -62,7 +62,7 @@ bool PostJson(const std::wstring& host, const std::wstring& path, const std::str
     win32::unique_winhttp session;
     try {
         session = OpenSession(nullptr, ProxyAccessType());
-    } catch (const std::runtime_error&) {
+    } catch (const Error&) {
         return false;
     }
     win32::unique_winhttp connection(

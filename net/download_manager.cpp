@@ -2,6 +2,7 @@
 
 #include "config/configuration_manager.h"
 #include "base/encoding.h"
+#include "base/error.h"
 #include "net/transfer.h"
 #include "net/url.h"
 #include "ui/message_box.h"
@@ -16,13 +17,15 @@ namespace {
 constexpr DWORD kFallbackPause = 2000;
 constexpr int kMemoryAttempts = 2;
 
-// The failure message of a transfer, or nothing when it succeeded.
-std::optional<std::wstring> Run(void (*transfer)(const FileTransfer&), const FileTransfer& job) {
+// One transfer: its success, or its failure message.
+DownloadManager::Result Attempt(void (*transfer)(const FileTransfer&), const FileTransfer& job) {
     try {
         transfer(job);
-        return std::nullopt;
+        return {true, L""};
+    } catch (const Error& error) {
+        return {false, error.Text()};
     } catch (const std::exception& error) {
-        return Utf8ToWide(error.what());
+        return {false, Utf8ToWide(error.what())};  // out of memory, from the library
     }
 }
 
@@ -34,20 +37,19 @@ DownloadManager::Result DownloadManager::Download(const std::wstring& url, HWND 
     const bool named = !fileName.empty();
     const FileTransfer job{url, TargetPath(named ? fileName : url, named, toWorkingDirectory),
                            window, m_cancel};
-    std::optional<std::wstring> error = Run(&WinHttpFileTransfer, job);
-    std::wstring message;
-    if (error) {
-        message = L"[WINHTTP]" + *error;
+    Result outcome = Attempt(&WinHttpFileTransfer, job);
+    if (!outcome.first) {
+        std::wstring message = L"[WINHTTP]" + outcome.second;
         // After a cancel nothing is tried again: the wizard is closing.
         if (!m_cancel) {
             Sleep(kFallbackPause);
-            error = Run(&WinInetFileTransfer, job);
-            if (error) message += L" [WININET]" + *error;
+            outcome = Attempt(&WinInetFileTransfer, job);
+            if (!outcome.first) message += L" [WININET]" + outcome.second;
         }
-    }
-    if (error) {
-        if (!job.path.empty()) DeleteFileW(job.path.c_str());
-        return {false, message};
+        if (!outcome.first) {
+            if (!job.path.empty()) DeleteFileW(job.path.c_str());
+            return {false, message};
+        }
     }
     LockGuard lock(m_lock);
     m_lastDownloadedFile = job.path;

@@ -3,12 +3,11 @@
 #include "base/encoding.h"
 #include "base/system_info.h"
 
-#include <algorithm>
-#include <stdexcept>
+#include "base/error.h"
 
-void ThrowTransferError(const std::wstring& message) {
-    throw std::runtime_error(WideToUtf8(message));
-}
+#include <algorithm>
+
+void ThrowTransferError(const std::wstring& message) { throw Error(message); }
 
 std::wstring ErrorText(const std::wstring& prefix, DWORD code) {
     return prefix + DecimalText(static_cast<int>(code)) + L" - " + SystemErrorText(code);

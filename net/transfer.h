@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-// A failure inside a transfer: the message travels as UTF-8 in a std::runtime_error.
+// A failure inside a transfer: the message travels in an Error.
 [[noreturn]] void ThrowTransferError(const std::wstring& message);
 
 // prefix + "<code> - <system text of code>".
@@ -72,7 +72,7 @@ struct FileTransfer {
     const std::atomic<bool>& cancel;
 };
 
-// Each throws std::runtime_error with the failure message (see ThrowTransferError).
+// Each throws Error with the failure message (see ThrowTransferError).
 void WinHttpFileTransfer(const FileTransfer& transfer);
 void WinInetFileTransfer(const FileTransfer& transfer);
 std::vector<unsigned char> WinHttpMemoryTransfer(const std::wstring& url,

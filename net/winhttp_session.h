@@ -18,7 +18,7 @@ DWORD SecureProtocols(bool withTls11And12, bool withTls13);
 DWORD ProxyAccessType();
 
 // A synchronous session with the secure protocols of this system, TLS 1.3 included when the
-// system accepts it. Throws std::runtime_error with "Failed to open HTTP session: ..." or
+// system accepts it. Throws Error with "Failed to open HTTP session: ..." or
 // "Failed to set secure protocols: ...".
 win32::unique_winhttp OpenSession(const wchar_t* userAgent, DWORD accessType);
 

@@ -64,7 +64,7 @@ DWORD ReadDword(HKEY key, const std::wstring& name) {
     const LONG status =
         RegGetValueW(key, nullptr, name.c_str(), RRF_RT_REG_DWORD, nullptr, &value, &size);
     if (status != ERROR_SUCCESS)
-        throw win32::RegistryError("Cannot read DWORD from registry.", status);
+        throw win32::RegistryError(L"Cannot read DWORD from registry.", status);
     return value;
 }
 
@@ -74,7 +74,7 @@ ULONGLONG ReadQword(HKEY key, const std::wstring& name) {
     const LONG status =
         RegGetValueW(key, nullptr, name.c_str(), RRF_RT_REG_QWORD, nullptr, &value, &size);
     if (status != ERROR_SUCCESS)
-        throw win32::RegistryError("Cannot read QWORD from registry.", status);
+        throw win32::RegistryError(L"Cannot read QWORD from registry.", status);
     return value;
 }
 
@@ -129,7 +129,7 @@ std::wstring ReadString(HKEY key, const wchar_t* subkey, const std::wstring& nam
         status = RegGetValueW(key, subkey, name.c_str(), RRF_RT_REG_SZ, nullptr, &text[0], &size);
     }
     if (status != ERROR_SUCCESS)
-        throw win32::RegistryError("Cannot read string from registry", status);
+        throw win32::RegistryError(L"Cannot read string from registry", status);
     text.resize(size / sizeof(wchar_t));
     while (!text.empty() && text.back() == L'\0') text.pop_back();
     return text;
@@ -141,7 +141,7 @@ std::vector<std::wstring> EnumerateSubkeys(HKEY key) {
     LONG status = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &count, &longest, nullptr,
                                    nullptr, nullptr, nullptr, nullptr, nullptr);
     if (status != ERROR_SUCCESS) {
-        throw win32::RegistryError("RegQueryInfoKey failed while preparing for subkey enumeration.",
+        throw win32::RegistryError(L"RegQueryInfoKey failed while preparing for subkey enumeration.",
                                    status);
     }
     std::vector<std::wstring> names;
@@ -150,7 +150,7 @@ std::vector<std::wstring> EnumerateSubkeys(HKEY key) {
         DWORD length = longest + 1;
         status = RegEnumKeyExW(key, index, &buffer[0], &length, nullptr, nullptr, nullptr, nullptr);
         if (status != ERROR_SUCCESS)
-            throw win32::RegistryError("Cannot enumerate subkeys: RegEnumKeyEx failed.", status);
+            throw win32::RegistryError(L"Cannot enumerate subkeys: RegEnumKeyEx failed.", status);
         names.push_back(ToLower(buffer.substr(0, length)));
     }
     return names;
@@ -191,15 +191,13 @@ bool DataMatches(DWORD type, HKEY key, const std::wstring& name, const std::wstr
 
 Registry::Registry(bool is64BitWindows) : m_is64BitWindows(is64BitWindows) {}
 
-win32::unique_hkey Registry::Open(HKEY parent, const std::wstring& subkey, REGSAM access) {
+win32::unique_hkey Registry::TryOpen(HKEY parent, const std::wstring& subkey, REGSAM access) {
     ++m_stats.keyOpenCalls;
     // The rules are written for a 32-bit process: without a named view, open its default one.
     if (!(access & (KEY_WOW64_32KEY | KEY_WOW64_64KEY))) access |= kDefaultRegistryView;
-    HKEY key = nullptr;
-    const LONG status = RegOpenKeyExW(parent, subkey.c_str(), 0, access, &key);
-    if (status != ERROR_SUCCESS)
-        throw win32::RegistryError("Cannot open registry key: RegOpenKeyEx failed.", status);
-    return win32::unique_hkey(key);
+    win32::unique_hkey key;
+    if (RegOpenKeyExW(parent, subkey.c_str(), 0, access, key.put()) != ERROR_SUCCESS) key.reset();
+    return key;
 }
 
 std::vector<std::wstring> Registry::Subkeys(HKEY key) {
@@ -212,13 +210,7 @@ bool Registry::KeyExists(const std::wstring& key) {
         return SoftwareKeyExists(key, root->hive, wcslen(root->prefix));
     }
     const auto [hive, subkey] = SplitFirst(key);
-    const HKEY handle = HiveHandle(hive);
-    try {
-        Open(handle, subkey, KEY_READ);
-        return true;
-    } catch (const win32::RegistryError&) {
-        return false;
-    }
+    return static_cast<bool>(TryOpen(HiveHandle(hive), subkey, KEY_READ));
 }
 
 bool Registry::SoftwareKeyExists(const std::wstring& key, HKEY hive, size_t prefixLength) {
@@ -232,20 +224,16 @@ bool Registry::SoftwareKeyExists(const std::wstring& key, HKEY hive, size_t pref
     const std::wstring rest = adjusted.substr(prefixLength);
     const std::wstring first = rest.substr(0, rest.find(L'\\'));
     if (!std::binary_search(children->begin(), children->end(), first)) return false;
-    try {
-        const win32::unique_hkey software = Open(hive, kSoftware, KEY_READ | flags);
-        Open(software.get(), rest, KEY_READ | flags);
-        return true;
-    } catch (const win32::RegistryError&) {
-        return false;
-    }
+    const win32::unique_hkey software = TryOpen(hive, kSoftware, KEY_READ | flags);
+    return software && TryOpen(software.get(), rest, KEY_READ | flags);
 }
 
 const std::vector<std::wstring>* Registry::SoftwareSubkeys(HKEY hive, REGSAM flags) {
     const auto cached = m_subkeys.find({hive, flags});
     if (cached != m_subkeys.end()) return &cached->second;
+    const win32::unique_hkey software = TryOpen(hive, kSoftware, KEY_READ | flags);
+    if (!software) return nullptr;
     try {
-        const win32::unique_hkey software = Open(hive, kSoftware, KEY_READ | flags);
         std::vector<std::wstring> names = Subkeys(software.get());
         std::sort(names.begin(), names.end());
         return &m_subkeys.emplace(std::make_pair(hive, flags), std::move(names)).first->second;
@@ -259,11 +247,7 @@ win32::unique_hkey Registry::OpenIfExists(std::wstring key) {
     REGSAM flags = KEY_READ;
     if (AdjustView(key, flags, m_is64BitWindows)) return {};
     const auto [hive, subkey] = SplitFirst(key);
-    try {
-        return Open(HiveHandle(hive), subkey, flags);
-    } catch (const win32::RegistryError&) {
-        return {};
-    }
+    return TryOpen(HiveHandle(hive), subkey, flags);
 }
 
 std::optional<std::wstring> Registry::ReadTypedValue(HKEY key, const std::wstring& name) {
@@ -344,13 +328,15 @@ void Registry::IndexAppPaths() {
     const REGSAM views[] = {0, KEY_WOW64_64KEY};
     for (HKEY hive : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
         for (size_t view = 0; view < (m_is64BitWindows ? 2u : 1u); ++view) {
+            // No App Paths key in this hive and view: nothing to index.
+            const win32::unique_hkey key = TryOpen(hive, kAppPaths, KEY_READ | views[view]);
+            if (!key) continue;
             try {
-                const win32::unique_hkey key = Open(hive, kAppPaths, KEY_READ | views[view]);
                 for (std::wstring& name : Subkeys(key.get())) {
                     m_appPaths.emplace(std::move(name), AppPath{hive, views[view], L"", false});
                 }
             } catch (const win32::RegistryError&) {
-                // No App Paths key in this hive and view.
+                // The key could not be listed: this pass adds nothing more.
             }
         }
     }
@@ -358,12 +344,12 @@ void Registry::IndexAppPaths() {
 
 const std::wstring& Registry::ResolvedPath(const std::wstring& name, AppPath& entry) {
     if (!entry.resolved) {
+        const win32::unique_hkey key =
+            TryOpen(entry.hive, std::wstring(kAppPaths) + L"\\" + name, KEY_READ | entry.view);
         try {
-            const win32::unique_hkey key =
-                Open(entry.hive, std::wstring(kAppPaths) + L"\\" + name, KEY_READ | entry.view);
-            entry.path = ReadString(key.get(), nullptr, L"");
+            if (key) entry.path = ReadString(key.get(), nullptr, L"");
         } catch (const win32::RegistryError&) {
-            // No key or no default value: not installed.
+            // No default value: not installed.
         }
         entry.resolved = true;
     }

@@ -2,6 +2,7 @@
 // lists and the App Paths index of one evaluation.
 #pragma once
 
+#include "base/error.h"
 #include "base/handle.h"
 #include "base/text.h"
 
@@ -17,9 +18,9 @@
 namespace win32 {
 
 // A registry call that failed: what was attempted, and the code the call returned.
-class RegistryError : public std::runtime_error {
+class RegistryError : public Error {
 public:
-    RegistryError(const char* message, LONG code) : std::runtime_error(message), code(code) {}
+    RegistryError(const wchar_t* message, LONG code) : Error(message), code(code) {}
     LONG code;
 };
 
@@ -91,7 +92,8 @@ private:
         bool resolved;
     };
 
-    win32::unique_hkey Open(HKEY parent, const std::wstring& subkey, REGSAM access);
+    // The opened key, or an empty owner when it is absent or cannot be opened.
+    win32::unique_hkey TryOpen(HKEY parent, const std::wstring& subkey, REGSAM access);
     std::vector<std::wstring> Subkeys(HKEY key);
     bool SoftwareKeyExists(const std::wstring& key, HKEY hive, size_t prefixLength);
     // The cached subkey names of the hive's "software" key in that view; null when unreadable.

@@ -35,6 +35,8 @@ LRESULT CALLBACK SubclassedControl::Procedure(HWND hwnd, UINT message, WPARAM wP
         if (self->OnMessage(message, wParam, lParam, result)) return result;
     } catch (const std::exception& e) {
         OutputDebugStringA(e.what());
+    } catch (...) {
+        // Nothing may cross the window procedure; the control goes on as if unhandled.
     }
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }

@@ -211,15 +211,14 @@ TEST_F(RegistryTest, FailedCallsCarryTheirMessageAndCode) {
         EnumerateSubkeys(nullptr);
         FAIL();
     } catch (const win32::RegistryError& error) {
-        EXPECT_STREQ(error.what(),
-                     "RegQueryInfoKey failed while preparing for subkey enumeration.");
+        EXPECT_EQ(error.Text(), L"RegQueryInfoKey failed while preparing for subkey enumeration.");
         EXPECT_NE(error.code, ERROR_SUCCESS);
     }
     try {
         ReadString(HKEY_LOCAL_MACHINE, L"Software\\KelvaraTest", L"absent");
         FAIL();
     } catch (const win32::RegistryError& error) {
-        EXPECT_STREQ(error.what(), "Cannot read string from registry");
+        EXPECT_EQ(error.Text(), L"Cannot read string from registry");
         EXPECT_EQ(error.code, ERROR_FILE_NOT_FOUND);
     }
     EXPECT_EQ(ValueType(HKEY_LOCAL_MACHINE, L"kelvara absent"), 0u);
