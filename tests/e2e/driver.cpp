@@ -7,7 +7,7 @@
 //   text <title> <id>             text of the visible control with this id
 //   click <title> <id>            click the visible button with this id
 //   select <title> <id> <index>   select a combo entry and notify the dialog
-//   key <title> enter|escape      post the key to the window
+//   key <title> enter|escape      press the key in the control that has the focus; prints it
 //   syscommand <title> <number>   post a system-menu command (0xF060 closes)
 //   command <title> <id>          post a command (a click notification) to the window
 //   msgbox [ms]                   wait for a message box; prints its caption and text
@@ -138,6 +138,21 @@ HWND WaitMessageBox(DWORD ms) {
     }
 }
 
+// The control with the keyboard focus in the window's thread, when it lies in the window.
+HWND FocusedControl(HWND top) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &info)) return nullptr;
+    return info.hwndFocus == top || IsChild(top, info.hwndFocus) ? info.hwndFocus : nullptr;
+}
+
+// A key pressed and released as the keyboard reports it to the window with the focus.
+void PressKey(HWND window, UINT key) {
+    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
+    PostMessageW(window, WM_KEYDOWN, key, scan | 1);
+    PostMessageW(window, WM_KEYUP, key, scan | static_cast<LPARAM>(0xC0000001));
+}
+
 int Fail(const char* what) {
     std::printf("{\"error\": \"%s\"}\n", what);
     return 1;
@@ -226,9 +241,11 @@ int Run(const std::vector<std::wstring>& args) {
         return 0;
     }
     if (command == L"key") {
-        const WPARAM key = arg(2) == L"escape" ? VK_ESCAPE : VK_RETURN;
-        PostMessageW(top, WM_KEYDOWN, key, 1);
-        PostMessageW(top, WM_KEYUP, key, 0xC0000001);
+        // The dialog's message loop sees the key on its way to the focused control.
+        HWND focus = FocusedControl(top);
+        if (!focus) return Fail("no focus in the window");
+        PressKey(focus, arg(2) == L"escape" ? VK_ESCAPE : VK_RETURN);
+        std::printf("{\"focus\": %d, \"class\": %s}\n", GetDlgCtrlID(focus), Json(ClassOf(focus)).c_str());
         return 0;
     }
     if (command == L"syscommand") {

@@ -57,7 +57,8 @@ class Driver:
         self.run("select", title, control_id, index)
 
     def key(self, title, name):
-        self.run("key", title, name)
+        """Presses Enter or Escape in the focused control; returns that control's id and class."""
+        return self.run("key", title, name)[0]
 
     def syscommand(self, title, command):
         self.run("syscommand", title, command)
