@@ -7,7 +7,9 @@
 //   text <title> <id>             text of the visible control with this id
 //   click <title> <id>            click the visible button with this id
 //   select <title> <id> <index>   select a combo entry and notify the dialog
-//   key <title> enter|escape      post the key to the window
+//   key <title> enter|escape      press the key in the control that has the focus; prints it
+//   sysmenu <title> <key>...      open the system menu as Alt+Space does and press the keys
+//                                 (up, down, home, end, enter, escape or a letter); it must close
 //   syscommand <title> <number>   post a system-menu command (0xF060 closes)
 //   command <title> <id>          post a command (a click notification) to the window
 //   msgbox [ms]                   wait for a message box; prints its caption and text
@@ -138,6 +140,55 @@ HWND WaitMessageBox(DWORD ms) {
     }
 }
 
+// The control with the keyboard focus in the window's thread, when it lies in the window.
+HWND FocusedControl(HWND top) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &info)) return nullptr;
+    return info.hwndFocus == top || IsChild(top, info.hwndFocus) ? info.hwndFocus : nullptr;
+}
+
+// A key pressed and released as the keyboard reports it to the window with the focus.
+void PressKey(HWND window, UINT key) {
+    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
+    PostMessageW(window, WM_KEYDOWN, key, scan | 1);
+    PostMessageW(window, WM_KEYUP, key, scan | static_cast<LPARAM>(0xC0000001));
+}
+
+UINT MenuKey(const std::wstring& name) {
+    if (name == L"up") return VK_UP;
+    if (name == L"down") return VK_DOWN;
+    if (name == L"home") return VK_HOME;
+    if (name == L"end") return VK_END;
+    if (name == L"enter") return VK_RETURN;
+    if (name == L"escape") return VK_ESCAPE;
+    return name.empty() ? 0 : LOBYTE(VkKeyScanW(name[0]));
+}
+
+// An open popup menu (class #32768) of the window's thread.
+BOOL CALLBACK MatchMenu(HWND window, LPARAM data) {
+    if (IsWindowVisible(window) && ClassOf(window) == L"#32768") {
+        *reinterpret_cast<HWND*>(data) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND OpenMenu(HWND top) {
+    HWND menu = nullptr;
+    EnumThreadWindows(GetWindowThreadProcessId(top, nullptr), &MatchMenu, reinterpret_cast<LPARAM>(&menu));
+    return menu;
+}
+
+bool WaitMenu(HWND top, bool open, DWORD ms) {
+    const DWORD start = GetTickCount();
+    while ((OpenMenu(top) != nullptr) != open) {
+        if (GetTickCount() - start > ms) return false;
+        Sleep(50);
+    }
+    return true;
+}
+
 int Fail(const char* what) {
     std::printf("{\"error\": \"%s\"}\n", what);
     return 1;
@@ -226,9 +277,24 @@ int Run(const std::vector<std::wstring>& args) {
         return 0;
     }
     if (command == L"key") {
-        const WPARAM key = arg(2) == L"escape" ? VK_ESCAPE : VK_RETURN;
-        PostMessageW(top, WM_KEYDOWN, key, 1);
-        PostMessageW(top, WM_KEYUP, key, 0xC0000001);
+        // The dialog's message loop sees the key on its way to the focused control.
+        HWND focus = FocusedControl(top);
+        if (!focus) return Fail("no focus in the window");
+        PressKey(focus, arg(2) == L"escape" ? VK_ESCAPE : VK_RETURN);
+        std::printf("{\"focus\": %d, \"class\": %s}\n", GetDlgCtrlID(focus), Json(ClassOf(focus)).c_str());
+        return 0;
+    }
+    if (command == L"sysmenu") {
+        // Wine hands no other process a window's menu: the items are reached with the keys.
+        PostMessageW(top, WM_SYSCOMMAND, SC_KEYMENU, L' ');
+        if (!WaitMenu(top, true, 3000)) return Fail("the system menu did not open");
+        for (size_t i = 2; i < args.size(); ++i) PressKey(top, MenuKey(args[i]));
+        if (!WaitMenu(top, false, 1500)) {
+            PressKey(top, VK_ESCAPE);
+            PressKey(top, VK_ESCAPE);
+            return Fail("the system menu is still open");
+        }
+        std::printf("{\"menu\": \"closed\"}\n");
         return 0;
     }
     if (command == L"syscommand") {

@@ -57,7 +57,12 @@ class Driver:
         self.run("select", title, control_id, index)
 
     def key(self, title, name):
-        self.run("key", title, name)
+        """Presses Enter or Escape in the focused control; returns that control's id and class."""
+        return self.run("key", title, name)[0]
+
+    def sysmenu(self, title, *keys):
+        """Opens the window's system menu from the keyboard and presses the keys in it."""
+        self.run("sysmenu", title, *keys)
 
     def syscommand(self, title, command):
         self.run("syscommand", title, command)

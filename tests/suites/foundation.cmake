@@ -31,3 +31,19 @@ add_test(NAME product_stub COMMAND bash ${CMAKE_SOURCE_DIR}/tests/harness/check_
 
 # The folders include one another in one direction only.
 add_test(NAME source_layers COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/harness/check_layers.py ${CMAKE_SOURCE_DIR})
+
+# A product build for a real service host must name its own privacy page. Configure only
+# (a few seconds each, nothing is built), each time in a fresh folder: a cache left from an
+# earlier run would keep its settings.
+set(configure_check ${CMAKE_BINARY_DIR}/configure_checks)
+set(configure_product ${CMAKE_COMMAND} -S ${CMAKE_SOURCE_DIR} -G ${CMAKE_GENERATOR}
+    -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-i686.cmake -DKELVARA_SERVICE_HOST=example.com)
+add_test(NAME build_settings_real_host_needs_a_privacy_url
+         COMMAND sh -c "rm -rf \"$0\" && exec \"$@\" -B \"$0\""
+                 ${configure_check}/without_privacy_url ${configure_product})
+set_tests_properties(build_settings_real_host_needs_a_privacy_url PROPERTIES TIMEOUT 120
+  PASS_REGULAR_EXPRESSION "CMake Error.*KELVARA_SERVICE_HOST is \"example.com\", not localhost:.*KELVARA_PRIVACY_URL")
+add_test(NAME build_settings_real_host_with_its_privacy_url
+         COMMAND sh -c "rm -rf \"$0\" && \"$@\" -B \"$0\" -DKELVARA_PRIVACY_URL=https://example.com/privacy/ && grep -F 'kPrivacyUrl[] = L\"https://example.com/privacy/\";' \"$0/variants/kelvara/build_settings.cpp\""
+                 ${configure_check}/with_privacy_url ${configure_product})
+set_tests_properties(build_settings_real_host_with_its_privacy_url PROPERTIES TIMEOUT 120)

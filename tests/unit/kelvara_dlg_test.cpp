@@ -1,5 +1,5 @@
 // The real host window run modally, driven from inside its own message loop: the page list
-// once the offers are known, Back and Next, the close box and the Finish button.
+// once the offers are known, Back and Next, Enter and Escape, the close box and the Finish button.
 #include "app/kelvara_dlg.h"
 #include "config/configuration_manager.h"
 #include "res/resource.h"
@@ -89,6 +89,21 @@ void Click(HWND host, int controlId) {
                  reinterpret_cast<LPARAM>(GetDlgItem(page, controlId)));
 }
 
+// A key as the keyboard delivers it: to the control with the focus, through the step of the
+// host's modal loop (IsDialogMessage, which makes Enter and Escape the dialog's commands).
+void PressKey(HWND host, UINT key) {
+    HWND focus = GetFocus();
+    ASSERT_TRUE(focus && IsChild(ShownPage(host), focus)) << "the shown page holds the keyboard focus";
+    PostMessageW(focus, WM_KEYDOWN, key, 1);
+    PostMessageW(focus, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001));
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (IsDialogMessageW(host, &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
 // What the loading page's completion brings about once the configuration has arrived.
 void CompleteLoading(HWND host) {
     SendMessageW(host, CKelvaraDlg::kLoadCompleteMessage, 0, 0);
@@ -154,7 +169,11 @@ TEST_F(HostTest, LoadedConfigurationShowsTheProductAndLeadsToTheFinishPage) {
         EXPECT_TRUE(Shows(host, IDC_FINISH));
         EXPECT_EQ(CloseItems(host), closeItems + 1) << "the finish page adds a Close item";
         EXPECT_FALSE(GetWindowLongW(host, GWL_STYLE) & WS_MINIMIZEBOX);
-        Click(host, IDC_NEXT);  // nothing lies beyond the last page
+        // Nothing lies beyond the last page, and the keys neither end nor leave it.
+        EXPECT_FALSE(GetDlgItem(ShownPage(host), IDC_NEXT));
+        PressKey(host, VK_RETURN);
+        PressKey(host, VK_ESCAPE);
+        EXPECT_TRUE(IsWindowVisible(host));
         EXPECT_TRUE(Shows(host, IDC_FINISH));
 
         // The last page closes without a question.
@@ -209,7 +228,10 @@ TEST_F(HostTest, BackFromTheLicensePageReturnsToTheLanguagePageAndNextSkipsLoadi
 
         Click(host, IDC_BACK);
         EXPECT_TRUE(Shows(host, IDC_SPLASH_TEXT_BT));
-        Click(host, IDC_BACK);  // nothing lies before the first page
+        // Nothing lies before the first page, and the keys neither leave nor end it.
+        EXPECT_FALSE(GetDlgItem(ShownPage(host), IDC_BACK));
+        PressKey(host, VK_ESCAPE);
+        PressKey(host, VK_RETURN);
         EXPECT_TRUE(Shows(host, IDC_SPLASH_TEXT_BT));
         Click(host, IDC_NEXT);
         EXPECT_TRUE(Shows(host, IDC_LICENSE_EULA));
@@ -218,6 +240,7 @@ TEST_F(HostTest, BackFromTheLicensePageReturnsToTheLanguagePageAndNextSkipsLoadi
         Click(host, IDC_FINISH);
     });
     EXPECT_EQ(result, 1);
+    EXPECT_THAT(m_questions, IsEmpty());
 }
 
 }  // namespace
