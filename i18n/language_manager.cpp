@@ -4,6 +4,7 @@
 #include "config/configuration_manager.h"
 #include "base/encoding.h"
 #include "base/resource.h"
+#include "res/resource.h"
 #include "ui/message_box.h"
 
 #include <tinyxml2.h>
@@ -14,7 +15,7 @@
 namespace {
 
 constexpr wchar_t kLocaleType[] = L"LOCALE";
-constexpr int kExtraTextsId = 120;
+constexpr int kExtraTextsId = IDR_LOCALE_EXTRA;
 // Far above any locale document; a stream claiming more is not one.
 constexpr size_t kMaxDocumentSize = 1 << 20;
 
@@ -64,9 +65,12 @@ LanguageManager::LanguageManager(CKelvaraDlg* owner) : m_owner(owner) {}
 std::vector<int> LanguageManager::GetLocaleResourceIds() {
     switch (ConfigurationManager::GetInstance()->m_wizardType) {
         case WizardType::DLM:
-            return {105, 106, 107, 108, 109, 110, 111, 112, 113, 114, 115, 116, 117, 118};
+            return {IDR_LOCALE_DLM_EN_US, IDR_LOCALE_DLM_ES, IDR_LOCALE_DLM_PT_BR, IDR_LOCALE_DLM_PL,
+                    IDR_LOCALE_DLM_CS,    IDR_LOCALE_DLM_DA, IDR_LOCALE_DLM_DE,    IDR_LOCALE_DLM_FI,
+                    IDR_LOCALE_DLM_FR,    IDR_LOCALE_DLM_IT, IDR_LOCALE_DLM_NL,    IDR_LOCALE_DLM_PL_AGAIN,
+                    IDR_LOCALE_DLM_RU,    IDR_LOCALE_DLM_TR};
         case WizardType::ISV:
-            return {101, 102};
+            return {IDR_LOCALE_ISV_EN_US, IDR_LOCALE_ISV_ES};
         case WizardType::Unknown:
             ShowError(L"Unknown wizard type (language manager");
             return {};
