@@ -47,3 +47,6 @@ add_test(NAME build_settings_real_host_with_its_privacy_url
          COMMAND sh -c "rm -rf \"$0\" && \"$@\" -B \"$0\" -DKELVARA_PRIVACY_URL=https://example.com/privacy/ && grep -F 'kPrivacyUrl[] = L\"https://example.com/privacy/\";' \"$0/variants/kelvara/build_settings.cpp\""
                  ${configure_check}/with_privacy_url ${configure_product})
 set_tests_properties(build_settings_real_host_with_its_privacy_url PROPERTIES TIMEOUT 120)
+
+# Every C++ file follows the committed .clang-format.
+add_test(NAME format COMMAND bash ${CMAKE_SOURCE_DIR}/tests/harness/check_format.sh ${CMAKE_SOURCE_DIR})
