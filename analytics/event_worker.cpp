@@ -4,7 +4,6 @@
 #include "config/configuration_manager.h"
 #include "net/kelvara_exception.h"
 
-
 bool DeliverEvent(const std::wstring& url, const std::string& body, const HeaderList& headers) {
     for (int attempt = 0; attempt < 2; ++attempt) {
         try {

@@ -17,14 +17,13 @@ bool IsDirectory(DWORD attributes) {
 }
 
 // A folder link (junction or symbolic link) is removed itself; its target stays untouched.
-bool IsFolderLink(DWORD attributes) {
-    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-}
+bool IsFolderLink(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
 
 void DeleteEntry(const std::wstring& path, DWORD attributes) {
     if (IsDirectory(attributes) && !IsFolderLink(attributes)) {
         DeleteDirectoryTree(path);
-    } else if (!IsDirectory(attributes) && !DeleteFileW(path.c_str()) && InUseOrDenied(GetLastError())) {
+    } else if (!IsDirectory(attributes) && !DeleteFileW(path.c_str()) &&
+               InUseOrDenied(GetLastError())) {
         DeleteAtReboot(path);
     }
     // A last try for every entry, and the reboot for what resists it.

@@ -46,7 +46,8 @@ BOOL CKelvaraDlg::OnInitDialog() {
     SendMessageW(GetSafeHwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
     if (!TakeSingleInstanceMutex()) {
-        ShowMessageBox(GetSafeHwnd(), L"Another setup is already running, please close it and try again", L"Error",
+        ShowMessageBox(GetSafeHwnd(),
+                       L"Another setup is already running, please close it and try again", L"Error",
                        MB_ICONERROR | MB_SYSTEMMODAL);
         EndDialog(1);
         return FALSE;
@@ -61,7 +62,8 @@ BOOL CKelvaraDlg::OnInitDialog() {
             ui::SetWindowTextString(GetSafeHwnd(), config->m_productTitle + L" ");
             break;
         default:
-            ShowMessageBox(GetSafeHwnd(), L"Invalid wizard type", L"", MB_ICONERROR | MB_SYSTEMMODAL);
+            ShowMessageBox(GetSafeHwnd(), L"Invalid wizard type", L"",
+                           MB_ICONERROR | MB_SYSTEMMODAL);
             EndDialog(1);
             return FALSE;
     }
@@ -85,7 +87,8 @@ BOOL CKelvaraDlg::OnInitDialog() {
 
 // True when this process now owns the wizard type's mutex, or when it could not be made.
 bool CKelvaraDlg::TakeSingleInstanceMutex() {
-    const std::wstring name = std::wstring(L"Global\\Kelvara") + build::kWizardTypeName + L"SingleInstanceMutex";
+    const std::wstring name =
+        std::wstring(L"Global\\Kelvara") + build::kWizardTypeName + L"SingleInstanceMutex";
     HANDLE mutex = CreateMutexW(nullptr, TRUE, name.c_str());
     const DWORD error = GetLastError();
     m_instanceMutex.reset(mutex);
@@ -162,14 +165,15 @@ void CKelvaraDlg::CreatePage(IPage& page, const RECT& rect) {
     page.SetBackgroundColor(ConfigurationManager::GetInstance()->m_backgroundColour);
     page.SetButtonCallback([this](ButtonType button) { OnPageButton(button); });
     ShowWindow(page.GetSafeHwnd(), SW_HIDE);
-    SetWindowPos(page.GetSafeHwnd(), nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(page.GetSafeHwnd(), nullptr, rect.left, rect.top, rect.right - rect.left,
+                 rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CKelvaraDlg::CreateAndAddPage(std::unique_ptr<IPage> page, const RECT& rect) {
     CreatePage(*page, rect);
-    page->SetErrorCallback(
-        [this](const std::wstring& title, const std::wstring& text) { ShowErrorPage(title, text); });
+    page->SetErrorCallback([this](const std::wstring& title, const std::wstring& text) {
+        ShowErrorPage(title, text);
+    });
     m_pages.push_back(std::move(page));
 }
 
@@ -313,7 +317,8 @@ void CKelvaraDlg::OnClose() {
 
 bool CKelvaraDlg::ConfirmClose() {
     m_askingToClose = true;
-    const std::wstring text = m_languageManager->GetText(m_backgroundWork ? "PROGRESS_QUIT" : "MSG_EXIT");
+    const std::wstring text =
+        m_languageManager->GetText(m_backgroundWork ? "PROGRESS_QUIT" : "MSG_EXIT");
     const int answer = ShowMessageBox(GetSafeHwnd(), text, L"", MB_OKCANCEL | MB_ICONQUESTION);
     m_askingToClose = false;
     return answer == IDOK;

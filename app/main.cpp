@@ -5,9 +5,7 @@
 // The default terminate handler prints a demangled exception name, which links the whole
 // demangler into this download stub; ending at once is all the program needs.
 namespace __gnu_cxx {
-void __verbose_terminate_handler() {
-    std::abort();
-}
+void __verbose_terminate_handler() { std::abort(); }
 }  // namespace __gnu_cxx
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {

@@ -8,14 +8,16 @@
 #include <cstdarg>
 #include <cstdio>
 
-extern "C" int __cdecl __mingw_vsnprintf(char* buffer, size_t size, const char* format, va_list args) {
+extern "C" int __cdecl __mingw_vsnprintf(char* buffer, size_t size, const char* format,
+                                         va_list args) {
     va_list copy;
     va_copy(copy, args);
     const int needed = _vscprintf(format, copy);
     va_end(copy);
     if (size > 0) {
         _vsnprintf(buffer, size, format, args);
-        buffer[size - 1 < static_cast<size_t>(needed) ? size - 1 : static_cast<size_t>(needed)] = '\0';
+        buffer[size - 1 < static_cast<size_t>(needed) ? size - 1 : static_cast<size_t>(needed)] =
+            '\0';
     }
     return needed;
 }

@@ -14,9 +14,7 @@ template <typename T>
 T NullValue() {
     return T{};
 }
-inline HANDLE InvalidHandleValue() {
-    return INVALID_HANDLE_VALUE;
-}
+inline HANDLE InvalidHandleValue() { return INVALID_HANDLE_VALUE; }
 
 // Owns a handle of type T and releases it with Close unless it equals Invalid().
 template <typename T, auto Close, T (*Invalid)() = &NullValue<T>>

@@ -17,9 +17,7 @@ struct Sink {
 };
 
 // All input is handed over at the start; asking for more means the stream was cut short.
-unsigned NoMoreInput(void*, z_const unsigned char**) {
-    return 0;
-}
+unsigned NoMoreInput(void*, z_const unsigned char**) { return 0; }
 
 int Append(void* context, unsigned char* bytes, unsigned size) {
     auto* sink = static_cast<Sink*>(context);
@@ -47,7 +45,8 @@ std::optional<std::string> InflateZlib(const void* data, size_t size, size_t max
     if (size < kHeader + kTrailer || size > UINT_MAX || maxSize >= UINT_MAX) return std::nullopt;
     // Deflate with a window of at most 32 KB, no preset dictionary, and the header check.
     const unsigned header = bytes[0] << 8 | bytes[1];
-    if ((bytes[0] & 0x0F) != Z_DEFLATED || (bytes[0] >> 4) > 7 || (bytes[1] & 0x20) || header % 31 != 0) {
+    if ((bytes[0] & 0x0F) != Z_DEFLATED || (bytes[0] >> 4) > 7 || (bytes[1] & 0x20) ||
+        header % 31 != 0) {
         return std::nullopt;
     }
 

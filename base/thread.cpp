@@ -6,7 +6,8 @@
 namespace {
 
 DWORD WINAPI ThreadEntry(void* parameter) {
-    const std::unique_ptr<std::function<void()>> work(static_cast<std::function<void()>*>(parameter));
+    const std::unique_ptr<std::function<void()>> work(
+        static_cast<std::function<void()>*>(parameter));
     try {
         (*work)();
     } catch (...) {

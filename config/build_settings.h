@@ -8,7 +8,7 @@ extern const bool kBtMode;
 extern const bool kClassicMode;
 extern const wchar_t kServiceHost[];
 extern const wchar_t kPrivacyUrl[];
-extern const wchar_t kMainProductUrl[];    // install flow only
+extern const wchar_t kMainProductUrl[];  // install flow only
 extern const wchar_t kMainInstallerArguments[];
 extern const wchar_t kLaunchPath[];
 extern const wchar_t kLaunchArguments[];

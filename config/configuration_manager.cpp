@@ -24,13 +24,13 @@ std::wstring TempFolder() {
     return GetTempPathW(MAX_PATH, buffer) > 0 ? buffer : L"";
 }
 
-std::wstring DownloadsFolder() {
-    return GetKnownFolder(FOLDERID_Downloads);
-}
+std::wstring DownloadsFolder() { return GetKnownFolder(FOLDERID_Downloads); }
 
 std::wstring DocumentsFolder() {
     wchar_t buffer[MAX_PATH] = {};
-    return SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, buffer)) ? buffer : L"";
+    return SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, buffer))
+               ? buffer
+               : L"";
 }
 
 // The working directory when it could be made, else empty.
@@ -101,7 +101,8 @@ void ConfigurationManager::InitInstallFlowFolders() {
 
 ConfigurationManager::ConfigurationManager() {
     m_wizardType = WizardTypeFromName(build::kWizardTypeName);
-    if (m_wizardType == WizardType::Unknown) ShowMessageBox(nullptr, L"Unknown wizard type", L"", MB_OK);
+    if (m_wizardType == WizardType::Unknown)
+        ShowMessageBox(nullptr, L"Unknown wizard type", L"", MB_OK);
     m_failureEventFlag = true;
     m_btMode = build::kBtMode;
     m_classicMode = build::kClassicMode;

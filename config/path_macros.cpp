@@ -25,8 +25,10 @@ std::wstring ExpandPathMacros(const std::wstring& text, const PathMacroTable& ta
     return result;
 }
 
-PathMacroTable BuildPathMacroTable(bool wow64, const std::wstring& localAppData, const std::wstring& roamingAppData,
-                                   const std::wstring& programData, const std::wstring& programFilesX86,
+PathMacroTable BuildPathMacroTable(bool wow64, const std::wstring& localAppData,
+                                   const std::wstring& roamingAppData,
+                                   const std::wstring& programData,
+                                   const std::wstring& programFilesX86,
                                    const std::wstring& programW6432) {
     PathMacroTable table = {{"commonpf", wow64 ? L"{commonpf64}" : L"{commonpf32}"},
                             {"localappdata", localAppData},
@@ -49,9 +51,10 @@ void ConfigurationManager::InitPathMacros() {
     LockGuard lock(m_cacheLock);
     if (m_pathMacrosReady) return;
     const bool wow64 = Is64BitWindows();
-    m_pathMacros = BuildPathMacroTable(wow64, GetKnownFolder(FOLDERID_LocalAppData),
-                                       GetKnownFolder(FOLDERID_RoamingAppData), GetKnownFolder(FOLDERID_ProgramData),
-                                       GetKnownFolder(FOLDERID_ProgramFilesX86), wow64 ? ProgramW6432() : L"");
+    m_pathMacros = BuildPathMacroTable(
+        wow64, GetKnownFolder(FOLDERID_LocalAppData), GetKnownFolder(FOLDERID_RoamingAppData),
+        GetKnownFolder(FOLDERID_ProgramData), GetKnownFolder(FOLDERID_ProgramFilesX86),
+        wow64 ? ProgramW6432() : L"");
     m_pathMacros64.clear();
     if (m_pathMacros.back().first == "commonpf64") m_pathMacros64.push_back(m_pathMacros.back());
     m_pathMacrosReady = true;

@@ -12,8 +12,10 @@
 std::wstring ExpandPathMacros(const std::wstring& text, const PathMacroTable& table);
 
 // Builds the macro table of a machine from its facts.
-PathMacroTable BuildPathMacroTable(bool wow64, const std::wstring& localAppData, const std::wstring& roamingAppData,
-                                   const std::wstring& programData, const std::wstring& programFilesX86,
+PathMacroTable BuildPathMacroTable(bool wow64, const std::wstring& localAppData,
+                                   const std::wstring& roamingAppData,
+                                   const std::wstring& programData,
+                                   const std::wstring& programFilesX86,
                                    const std::wstring& programW6432);
 
 // The known folder's path, or empty when it cannot be resolved.

@@ -19,9 +19,7 @@ constexpr int kExtraTextsId = IDR_LOCALE_EXTRA;
 // Far above any locale document; a stream claiming more is not one.
 constexpr size_t kMaxDocumentSize = 1 << 20;
 
-void ShowError(const std::wstring& text) {
-    ShowMessageBox(nullptr, text, L"", MB_OK);
-}
+void ShowError(const std::wstring& text) { ShowMessageBox(nullptr, text, L"", MB_OK); }
 
 void ShowParseError(const std::string& reason) {
     ShowError(L"Failed to parse language xml file, error code: " + Utf8ToWide(reason));
@@ -54,7 +52,8 @@ bool LoadLocaleResource(int id, tinyxml2::XMLDocument& doc, bool reportErrors = 
 std::wstring LocaleDisplayName(const std::wstring& name) {
     wchar_t buffer[85] = {};
     if (GetLocaleInfoEx(name.c_str(), LOCALE_SNATIVELANGNAME, buffer, 85) > 0) return buffer;
-    if (name.size() > 2 && GetLocaleInfoEx(name.substr(0, 2).c_str(), LOCALE_SNATIVELANGNAME, buffer, 85) > 0) {
+    if (name.size() > 2 &&
+        GetLocaleInfoEx(name.substr(0, 2).c_str(), LOCALE_SNATIVELANGNAME, buffer, 85) > 0) {
         return buffer;
     }
     return name;
@@ -65,9 +64,10 @@ LanguageManager::LanguageManager(CKelvaraDlg* owner) : m_owner(owner) {}
 std::vector<int> LanguageManager::GetLocaleResourceIds() {
     switch (ConfigurationManager::GetInstance()->m_wizardType) {
         case WizardType::DLM:
-            return {IDR_LOCALE_DLM_EN_US, IDR_LOCALE_DLM_ES, IDR_LOCALE_DLM_PT_BR, IDR_LOCALE_DLM_PL,
-                    IDR_LOCALE_DLM_CS,    IDR_LOCALE_DLM_DA, IDR_LOCALE_DLM_DE,    IDR_LOCALE_DLM_FI,
-                    IDR_LOCALE_DLM_FR,    IDR_LOCALE_DLM_IT, IDR_LOCALE_DLM_NL,    IDR_LOCALE_DLM_PL_AGAIN,
+            return {IDR_LOCALE_DLM_EN_US, IDR_LOCALE_DLM_ES, IDR_LOCALE_DLM_PT_BR,
+                    IDR_LOCALE_DLM_PL,    IDR_LOCALE_DLM_CS, IDR_LOCALE_DLM_DA,
+                    IDR_LOCALE_DLM_DE,    IDR_LOCALE_DLM_FI, IDR_LOCALE_DLM_FR,
+                    IDR_LOCALE_DLM_IT,    IDR_LOCALE_DLM_NL, IDR_LOCALE_DLM_PL_AGAIN,
                     IDR_LOCALE_DLM_RU,    IDR_LOCALE_DLM_TR};
         case WizardType::ISV:
             return {IDR_LOCALE_ISV_EN_US, IDR_LOCALE_ISV_ES};
@@ -106,7 +106,8 @@ void LanguageManager::FillLanguageCombo(HWND combo, const std::vector<int>& ids)
         }
         const std::wstring locale = Utf8ToWide(name);
         const std::wstring display = LocaleDisplayName(locale);
-        if (display == userLanguage) selected = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+        if (display == userLanguage)
+            selected = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
         SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(display.c_str()));
         m_resourceByLanguage[display] = id;
         m_localeByLanguage[display] = locale;
@@ -168,9 +169,7 @@ int LanguageManager::ResourceIdFor(const std::wstring& display) const {
     return found != m_resourceByLanguage.end() ? found->second : 0;
 }
 
-void LanguageManager::RegisterPage(TextsListener* page) {
-    m_pages.push_back(page);
-}
+void LanguageManager::RegisterPage(TextsListener* page) { m_pages.push_back(page); }
 
 void LanguageManager::UnregisterPage(TextsListener* page) {
     m_pages.erase(std::remove(m_pages.begin(), m_pages.end(), page), m_pages.end());

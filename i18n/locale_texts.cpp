@@ -40,7 +40,8 @@ void ExpandEntry(const TextTable& texts, std::string& value) {
 
 }  // namespace
 
-std::optional<std::string> ParseXmlBytes(const char* bytes, size_t size, tinyxml2::XMLDocument& doc) {
+std::optional<std::string> ParseXmlBytes(const char* bytes, size_t size,
+                                         tinyxml2::XMLDocument& doc) {
     // A zero size or a leading NUL is reported by the parser as an empty document.
     if (doc.Parse(bytes, size) != tinyxml2::XML_SUCCESS) return std::string(doc.ErrorStr());
     return std::nullopt;
@@ -49,7 +50,8 @@ std::optional<std::string> ParseXmlBytes(const char* bytes, size_t size, tinyxml
 std::optional<std::string> ReadLocaleTexts(const tinyxml2::XMLDocument& doc, TextTable& texts) {
     const tinyxml2::XMLElement* root = doc.FirstChildElement("Locale");
     if (!root) return std::string("No Locale element");
-    for (const tinyxml2::XMLElement* e = root->FirstChildElement(); e; e = e->NextSiblingElement()) {
+    for (const tinyxml2::XMLElement* e = root->FirstChildElement(); e;
+         e = e->NextSiblingElement()) {
         const char* text = ElementText(*e);
         if (!e->Name() || !text) return std::string("No name or text attribute");
         texts[e->Name()] = text;

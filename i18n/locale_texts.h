@@ -14,7 +14,8 @@ class XMLDocument;
 using TextTable = std::map<std::string, std::string>;
 
 // Parses size bytes of XML into doc; on failure returns the parser's error description.
-std::optional<std::string> ParseXmlBytes(const char* bytes, size_t size, tinyxml2::XMLDocument& doc);
+std::optional<std::string> ParseXmlBytes(const char* bytes, size_t size,
+                                         tinyxml2::XMLDocument& doc);
 
 // Stores every child of the document's Locale element into texts (later duplicates win).
 // On failure returns the reason ("No Locale element", "No name or text attribute");

@@ -15,16 +15,15 @@
 namespace {
 
 // Transfer diagnostics go to standard output, as whole lines.
-void PrintDiagnostic(const std::string& line) {
-    std::fputs((line + "\n").c_str(), stdout);
-}
+void PrintDiagnostic(const std::string& line) { std::fputs((line + "\n").c_str(), stdout); }
 
 void AddHeaders(HINTERNET request, const HeaderList& headers) {
     for (const auto& [name, value] : headers) {
         const std::wstring line = name + L": " + value;
         if (!WinHttpAddRequestHeaders(request, line.c_str(), static_cast<DWORD>(-1),
                                       WINHTTP_ADDREQ_FLAG_ADD)) {
-            PrintDiagnostic("WinHttpAddRequestHeaders error: " + std::to_string(static_cast<int>(GetLastError())));
+            PrintDiagnostic("WinHttpAddRequestHeaders error: " +
+                            std::to_string(static_cast<int>(GetLastError())));
         }
     }
 }
@@ -35,7 +34,8 @@ void ReadReply(HINTERNET request, std::string& reply) {
     for (;;) {
         DWORD available = 0;
         if (!WinHttpQueryDataAvailable(request, &available)) {
-            PrintDiagnostic("Error " + std::to_string(GetLastError()) + " in WinHttpQueryDataAvailable.");
+            PrintDiagnostic("Error " + std::to_string(GetLastError()) +
+                            " in WinHttpQueryDataAvailable.");
             return;
         }
         if (available == 0) return;

@@ -66,8 +66,8 @@ void DownloadFile::Finish(const std::function<std::wstring(DWORD code)>& reopenF
     const ULONGLONG size =
         (static_cast<ULONGLONG>(attributes.nFileSizeHigh) << 32) | attributes.nFileSizeLow;
     if (size != *m_length) {
-        ThrowTransferError(L"Download was incomplete: content length: " +
-                           DecimalText(*m_length) + L", downloaded: " + DecimalText(size));
+        ThrowTransferError(L"Download was incomplete: content length: " + DecimalText(*m_length) +
+                           L", downloaded: " + DecimalText(size));
     }
     if (*m_length != 0) Post(WM_DOWNLOAD_PROGRESS, 100);
 }

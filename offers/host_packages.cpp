@@ -12,7 +12,7 @@ MainPackageTexts InitialMainTexts(const ConfigurationManager& config) {
 MainPackageTexts LoadedMainTexts(const ConfigurationManager& config) {
     const std::wstring offerId = config.m_wizardType == WizardType::DLM   ? config.m_productTitle
                                  : config.m_wizardType == WizardType::ISV ? config.m_installerId
-                                                            : L"";
+                                                                          : L"";
     return {offerId, config.m_cfl, config.m_productTitle, config.m_channel};
 }
 

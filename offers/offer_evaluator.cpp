@@ -14,7 +14,6 @@
 
 namespace {
 
-
 // The cached fact, or a fresh measurement that is kept when it succeeds.
 template <typename Failure>
 Measurement<Failure> Cached(std::optional<uint64_t>& cache, Measurement<Failure> (*probe)()) {

@@ -113,7 +113,8 @@ std::string EncodeBase62(const std::string& bytes) {
 
 std::string ExpandAttributes(const std::string& text, const AttributeMap& attributes) {
     std::string result = text;
-    for (const auto& [name, value] : attributes) result = ReplaceAll(result, "{" + name + "}", value);
+    for (const auto& [name, value] : attributes)
+        result = ReplaceAll(result, "{" + name + "}", value);
     return result;
 }
 

@@ -11,7 +11,6 @@
 #include <shlwapi.h>
 #include <gdiplus.h>
 
-
 std::shared_ptr<Gdiplus::Image> ImageFromBytes(const std::vector<unsigned char>& bytes) {
     win32::com_ptr<IStream> stream;
     *stream.put() = SHCreateMemStream(bytes.data(), static_cast<UINT>(bytes.size()));

@@ -141,8 +141,8 @@ std::vector<std::wstring> EnumerateSubkeys(HKEY key) {
     LONG status = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &count, &longest, nullptr,
                                    nullptr, nullptr, nullptr, nullptr, nullptr);
     if (status != ERROR_SUCCESS) {
-        throw win32::RegistryError(L"RegQueryInfoKey failed while preparing for subkey enumeration.",
-                                   status);
+        throw win32::RegistryError(
+            L"RegQueryInfoKey failed while preparing for subkey enumeration.", status);
     }
     std::vector<std::wstring> names;
     std::wstring buffer(longest + 1, L'\0');

@@ -59,9 +59,9 @@ Measurement<DWORD> TotalMemoryMB() {
 
 Measurement<ProcessorFailure> ProcessorMHz() {
     DWORD mhz = 0;
-    const RawRegistryValue value =
-        ReadRawRegistryValue(HKEY_LOCAL_MACHINE, "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0",
-                             "~MHz", KEY_READ | KEY_WOW64_64KEY, sizeof(mhz));
+    const RawRegistryValue value = ReadRawRegistryValue(
+        HKEY_LOCAL_MACHINE, "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0", "~MHz",
+        KEY_READ | KEY_WOW64_64KEY, sizeof(mhz));
     if (!value.keyOpened) return {std::nullopt, ProcessorFailure::Open};
     if (!value.bytes) return {std::nullopt, ProcessorFailure::Read};
     // The type is not checked: a shorter value fills the low bytes.
@@ -183,4 +183,3 @@ std::optional<uint64_t> UninstallTime(Registry& registry, const UninstallRule& r
     const uint64_t stored = std::stoull(*text);
     return rule.inMilliseconds ? stored / 1000 : stored;
 }
-

@@ -6,9 +6,7 @@
 ErrorPage::ErrorPage(std::shared_ptr<LanguageManager> languageManager)
     : IPage(std::move(languageManager), IDD_ERROR_PAGE) {}
 
-std::wstring ErrorPage::GetPageName() const {
-    return page_name::kError;
-}
+std::wstring ErrorPage::GetPageName() const { return page_name::kError; }
 
 BOOL ErrorPage::OnInitDialog() {
     m_picture.Attach(Item(IDC_PAGE_PICTURE));

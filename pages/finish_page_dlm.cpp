@@ -13,9 +13,7 @@ std::wstring ExplorerSelectArguments(const std::wstring& path) {
 FinishPageDlm::FinishPageDlm(std::shared_ptr<LanguageManager> languageManager)
     : FinishPage(std::move(languageManager), IDD_FINISH_PAGE_DLM) {}
 
-std::wstring FinishPageDlm::GetPageName() const {
-    return page_name::kFinishDlm;
-}
+std::wstring FinishPageDlm::GetPageName() const { return page_name::kFinishDlm; }
 
 BOOL FinishPageDlm::OnInitDialog() {
     AddLocalizedControl(IDC_FINISH_TITLE, "PAGE_FINISH_TITLE");
@@ -34,8 +32,8 @@ void FinishPageDlm::OnFinish() {
     if (SendMessageW(Item(IDC_LAUNCH_RADIO), BM_GETCHECK, 0, 0) == BST_CHECKED) {
         ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
     } else if (SendMessageW(Item(IDC_OPEN_FOLDER_RADIO), BM_GETCHECK, 0, 0) == BST_CHECKED) {
-        ShellExecuteW(nullptr, L"open", L"explorer.exe", ExplorerSelectArguments(path).c_str(), nullptr,
-                      SW_SHOWDEFAULT);
+        ShellExecuteW(nullptr, L"open", L"explorer.exe", ExplorerSelectArguments(path).c_str(),
+                      nullptr, SW_SHOWDEFAULT);
     }
     Press(ButtonType::Finish);
 }

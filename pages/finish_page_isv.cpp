@@ -10,9 +10,7 @@
 FinishPageIsv::FinishPageIsv(std::shared_ptr<LanguageManager> languageManager)
     : FinishPage(std::move(languageManager), IDD_FINISH_PAGE_ISV) {}
 
-std::wstring FinishPageIsv::GetPageName() const {
-    return page_name::kFinishIsv;
-}
+std::wstring FinishPageIsv::GetPageName() const { return page_name::kFinishIsv; }
 
 BOOL FinishPageIsv::OnInitDialog() {
     AddLocalizedControl(IDC_FINISH_TITLE, "PAGE_FINISH_TITLE");
@@ -29,7 +27,8 @@ void FinishPageIsv::OnFinish() {
     if (SendMessageW(Item(IDC_LAUNCH_CHECK), BM_GETCHECK, 0, 0) == BST_CHECKED) {
         auto config = ConfigurationManager::GetInstance();
         const std::wstring path = ExpandPathMacros(config->m_launchPath, config->GetPathMacros());
-        ShellExecuteW(nullptr, L"open", path.c_str(), config->m_launchArguments.c_str(), nullptr, SW_SHOWDEFAULT);
+        ShellExecuteW(nullptr, L"open", path.c_str(), config->m_launchArguments.c_str(), nullptr,
+                      SW_SHOWDEFAULT);
     }
     Press(ButtonType::Finish);
 }

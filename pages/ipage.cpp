@@ -10,9 +10,7 @@ IPage::IPage(std::shared_ptr<LanguageManager> languageManager, UINT templateId)
     m_languageManager->RegisterPage(this);
 }
 
-IPage::~IPage() {
-    m_languageManager->UnregisterPage(this);
-}
+IPage::~IPage() { m_languageManager->UnregisterPage(this); }
 
 void IPage::AddLocalizedControl(int controlId, std::string key) {
     m_localizedControls.emplace_back(controlId, std::move(key));

@@ -10,9 +10,7 @@ LanguagePage::LanguagePage(std::shared_ptr<LanguageManager> languageManager)
 LanguagePage::LanguagePage(std::shared_ptr<LanguageManager> languageManager, UINT templateId)
     : WizardPage(std::move(languageManager), templateId) {}
 
-std::wstring LanguagePage::GetPageName() const {
-    return page_name::kLanguage;
-}
+std::wstring LanguagePage::GetPageName() const { return page_name::kLanguage; }
 
 void LanguagePage::RegisterTexts() {
     AddLocalizedControl(IDC_NEXT, "BUTTON_NEXT");
@@ -39,7 +37,8 @@ void LanguagePage::OnLanguageSelected() {
     const LRESULT length = SendMessageW(m_languages, CB_GETLBTEXTLEN, selected, 0);
     if (length == CB_ERR) return;
     std::wstring name(static_cast<size_t>(length) + 1, L'\0');
-    const LRESULT copied = SendMessageW(m_languages, CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(name.data()));
+    const LRESULT copied =
+        SendMessageW(m_languages, CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(name.data()));
     name.resize(copied == CB_ERR ? 0 : static_cast<size_t>(copied));
     m_languageManager->SelectLanguage(name);
 }

@@ -6,9 +6,7 @@
 LanguagePageBT::LanguagePageBT(std::shared_ptr<LanguageManager> languageManager)
     : LanguagePage(std::move(languageManager), IDD_LANGUAGE_PAGE_BT) {}
 
-std::wstring LanguagePageBT::GetPageName() const {
-    return page_name::kLanguageBT;
-}
+std::wstring LanguagePageBT::GetPageName() const { return page_name::kLanguageBT; }
 
 void LanguagePageBT::RegisterTexts() {
     AddLocalizedControl(IDC_NEXT, "BUTTON_NEXT");

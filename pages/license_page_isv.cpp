@@ -14,24 +14,24 @@ constexpr LONG kTitleHeight = 12;
 constexpr LONG kTitleWeight = 1000;
 }  // namespace
 
-std::wstring FillLicenseLinks(const std::wstring& text, const std::wstring& termsUrl, const std::wstring& privacyUrl) {
-    return ReplaceAll(ReplaceAll(text, std::wstring(L"[LICENSE_TOS_URL]"), termsUrl), std::wstring(L"[LICENSE_PRIVACY_URL]"),
-                              privacyUrl);
+std::wstring FillLicenseLinks(const std::wstring& text, const std::wstring& termsUrl,
+                              const std::wstring& privacyUrl) {
+    return ReplaceAll(ReplaceAll(text, std::wstring(L"[LICENSE_TOS_URL]"), termsUrl),
+                      std::wstring(L"[LICENSE_PRIVACY_URL]"), privacyUrl);
 }
 
 LicensePageIsv::LicensePageIsv(std::shared_ptr<LanguageManager> languageManager)
     : WizardPage(std::move(languageManager), IDD_LICENSE_PAGE) {}
 
-std::wstring LicensePageIsv::GetPageName() const {
-    return page_name::kLicense;
-}
+std::wstring LicensePageIsv::GetPageName() const { return page_name::kLicense; }
 
 BOOL LicensePageIsv::OnInitDialog() {
     m_licenseText = Item(IDC_LICENSE_EULA);
     m_title = Item(IDC_LICENSE_TITLE);
     m_links = Item(IDC_LICENSE_LINKS);
     SendMessageW(m_licenseText, EM_AUTOURLDETECT, TRUE, 0);
-    m_backgroundBrush.reset(CreateSolidBrush(ConfigurationManager::GetInstance()->m_backgroundColour));
+    m_backgroundBrush.reset(
+        CreateSolidBrush(ConfigurationManager::GetInstance()->m_backgroundColour));
 
     AddLocalizedControl(IDC_PRODUCT_TITLE, "PRODUCT_TITLE");
     AddLocalizedControl(IDC_LICENSE_TITLE, "LICENSE_TITLE");
@@ -51,13 +51,16 @@ BOOL LicensePageIsv::OnInitDialog() {
 void LicensePageIsv::FillLinkLine() {
     auto config = ConfigurationManager::GetInstance();
     const std::wstring line = ui::GetWindowTextString(m_links);
-    ui::SetWindowTextString(m_links, FillLicenseLinks(line, config->m_termsUrl, config->m_privacyUrl));
+    ui::SetWindowTextString(m_links,
+                            FillLicenseLinks(line, config->m_termsUrl, config->m_privacyUrl));
 }
 
 void LicensePageIsv::EnlargeTitle() {
     auto font = reinterpret_cast<HFONT>(SendMessageW(m_title, WM_GETFONT, 0, 0));
     LOGFONTW description{};
-    if (!GetObjectW(font ? font : GetStockObject(DEFAULT_GUI_FONT), sizeof description, &description)) return;
+    if (!GetObjectW(font ? font : GetStockObject(DEFAULT_GUI_FONT), sizeof description,
+                    &description))
+        return;
     description.lfHeight = kTitleHeight;
     description.lfWeight = kTitleWeight;
     m_titleFont.reset(CreateFontIndirectW(&description));

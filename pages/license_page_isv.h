@@ -30,4 +30,5 @@ private:
 };
 
 // The link line with "[LICENSE_TOS_URL]" and "[LICENSE_PRIVACY_URL]" filled in.
-std::wstring FillLicenseLinks(const std::wstring& text, const std::wstring& termsUrl, const std::wstring& privacyUrl);
+std::wstring FillLicenseLinks(const std::wstring& text, const std::wstring& termsUrl,
+                              const std::wstring& privacyUrl);

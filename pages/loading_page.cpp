@@ -12,9 +12,7 @@ constexpr UINT kMarqueeIntervalMs = 30;
 LoadingPage::LoadingPage(std::shared_ptr<LanguageManager> languageManager)
     : WizardPage(std::move(languageManager), IDD_LOADING_PAGE) {}
 
-std::wstring LoadingPage::GetPageName() const {
-    return page_name::kLoading;
-}
+std::wstring LoadingPage::GetPageName() const { return page_name::kLoading; }
 
 BOOL LoadingPage::OnInitDialog() {
     m_progress = Item(IDC_PROGRESS);
@@ -22,9 +20,7 @@ BOOL LoadingPage::OnInitDialog() {
     return TRUE;
 }
 
-void LoadingPage::OnNavigateToPage() {
-    StartMarquee();
-}
+void LoadingPage::OnNavigateToPage() { StartMarquee(); }
 
 void LoadingPage::StartMarquee() {
     SendMessageW(m_progress, PBM_SETRANGE32, 0, 100);

@@ -19,7 +19,9 @@ public:
     void OnNavigateToPage() override;
     std::wstring GetPageName() const override;
 
-    void SetLoadCompleteCallback(LoadCompleteCallback callback) { m_onLoadComplete = std::move(callback); }
+    void SetLoadCompleteCallback(LoadCompleteCallback callback) {
+        m_onLoadComplete = std::move(callback);
+    }
 
 protected:
     BOOL OnInitDialog() override;

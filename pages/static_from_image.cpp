@@ -19,7 +19,8 @@ void CStaticFromImage::SetImage(std::shared_ptr<Gdiplus::Image> image) {
 }
 
 void CStaticFromImage::LoadFromResource(int resourceId, const wchar_t* resourceType) {
-    SetImage(LoadImageFromResource(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId), resourceType));
+    SetImage(LoadImageFromResource(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId),
+                                   resourceType));
 }
 
 bool CStaticFromImage::OnMessage(UINT message, WPARAM, LPARAM, LRESULT& result) {
@@ -31,14 +32,16 @@ bool CStaticFromImage::OnMessage(UINT message, WPARAM, LPARAM, LRESULT& result) 
         GetClientRect(GetSafeHwnd(), &client);
         Gdiplus::Graphics graphics(dc);
         graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
-        graphics.DrawImage(m_image.get(), 0, 0, static_cast<INT>(client.right), static_cast<INT>(client.bottom));
+        graphics.DrawImage(m_image.get(), 0, 0, static_cast<INT>(client.right),
+                           static_cast<INT>(client.bottom));
     }
     EndPaint(GetSafeHwnd(), &paint);
     result = 0;
     return true;
 }
 
-std::shared_ptr<Gdiplus::Bitmap> LoadImageFromResource(HMODULE module, const wchar_t* name, const wchar_t* type) {
+std::shared_ptr<Gdiplus::Bitmap> LoadImageFromResource(HMODULE module, const wchar_t* name,
+                                                       const wchar_t* type) {
     const ResourceBytes resource = LoadResourceBytes(module, name, type);
     if (!resource.data || resource.size == 0) return nullptr;
     const DWORD size = resource.size;

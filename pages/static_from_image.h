@@ -8,7 +8,7 @@
 namespace Gdiplus {
 class Image;
 class Bitmap;
-}
+}  // namespace Gdiplus
 
 class CStaticFromImage : public ui::SubclassedControl {
 public:
@@ -23,4 +23,5 @@ private:
 };
 
 // A GDI+ bitmap made from an embedded image resource, or null on any failure.
-std::shared_ptr<Gdiplus::Bitmap> LoadImageFromResource(HMODULE module, const wchar_t* name, const wchar_t* type);
+std::shared_ptr<Gdiplus::Bitmap> LoadImageFromResource(HMODULE module, const wchar_t* name,
+                                                       const wchar_t* type);

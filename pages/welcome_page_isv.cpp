@@ -17,9 +17,7 @@ void SetLinkTarget(ui::LinkControl& link, const std::wstring& url) {
 WelcomePageIsv::WelcomePageIsv(std::shared_ptr<LanguageManager> languageManager)
     : WizardPage(std::move(languageManager), IDD_WELCOME_PAGE) {}
 
-std::wstring WelcomePageIsv::GetPageName() const {
-    return page_name::kWelcome;
-}
+std::wstring WelcomePageIsv::GetPageName() const { return page_name::kWelcome; }
 
 BOOL WelcomePageIsv::OnInitDialog() {
     auto config = ConfigurationManager::GetInstance();
@@ -38,7 +36,8 @@ BOOL WelcomePageIsv::OnInitDialog() {
     AddLocalizedControl(IDC_WELCOME_TEXT, "WELCOME_TEXT");
     AddLocalizedControl(IDC_NEXT, "BUTTON_NEXT");
     AddLocalizedControl(IDC_PRIVACY_LINK, "PRIVACY_LINK");
-    AddLocalizedControl(IDC_TERMS_LINK, config->m_wizardType == WizardType::DLM ? "TOS_LINK" : "EULA_LINK");
+    AddLocalizedControl(IDC_TERMS_LINK,
+                        config->m_wizardType == WizardType::DLM ? "TOS_LINK" : "EULA_LINK");
     AddLocalizedControl(IDC_MAKER_LINK, "SDK_LINK");
     UpdateTexts();
 

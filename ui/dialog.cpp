@@ -11,14 +11,14 @@ Dialog::~Dialog() {
 
 INT_PTR Dialog::DoModal(HWND parent) {
     m_modal = true;
-    return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), parent, &Dialog::DialogProc,
-                           reinterpret_cast<LPARAM>(this));
+    return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), parent,
+                           &Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
 bool Dialog::Create(HWND parent) {
     m_modal = false;
-    return CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), parent, &Dialog::DialogProc,
-                              reinterpret_cast<LPARAM>(this)) != nullptr;
+    return CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), parent,
+                              &Dialog::DialogProc, reinterpret_cast<LPARAM>(this)) != nullptr;
 }
 
 void Dialog::EndDialog(INT_PTR result) {
@@ -36,7 +36,8 @@ void Dialog::CenterWindow() {
     const RECT& area = monitor.rcWork;
     const int width = window.right - window.left, height = window.bottom - window.top;
     SetWindowPos(m_hwnd, nullptr, area.left + (area.right - area.left - width) / 2,
-                 area.top + (area.bottom - area.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                 area.top + (area.bottom - area.top - height) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Dialog::SetBackgroundColor(COLORREF colour) {
@@ -121,8 +122,6 @@ void SetWindowTextString(HWND window, const std::wstring& text) {
     SetWindowTextW(window, text.c_str());
 }
 
-void ShowControl(HWND window, bool show) {
-    ShowWindow(window, show ? SW_SHOW : SW_HIDE);
-}
+void ShowControl(HWND window, bool show) { ShowWindow(window, show ? SW_SHOW : SW_HIDE); }
 
 }  // namespace ui

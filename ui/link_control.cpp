@@ -49,9 +49,9 @@ void LinkControl::Paint() {
     RECT client;
     GetClientRect(control, &client);
     // The page's own background, as for any other static.
-    auto brush = reinterpret_cast<HBRUSH>(
-        SendMessageW(GetParent(control), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                     reinterpret_cast<LPARAM>(control)));
+    auto brush = reinterpret_cast<HBRUSH>(SendMessageW(GetParent(control), WM_CTLCOLORSTATIC,
+                                                       reinterpret_cast<WPARAM>(dc),
+                                                       reinterpret_cast<LPARAM>(control)));
     FillRect(dc, &client, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
     HGDIOBJ old = SelectObject(dc, UnderlinedFont());
     SetBkMode(dc, TRANSPARENT);
@@ -59,7 +59,8 @@ void LinkControl::Paint() {
     const std::wstring text = GetWindowTextString(control);
     RECT textArea = client;
     InflateRect(&textArea, -kMargin, -kMargin);
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textArea, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textArea,
+              DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
     if (GetFocus() == control) DrawFocusRect(dc, &client);
     SelectObject(dc, old);
     EndPaint(control, &paint);

@@ -12,6 +12,4 @@ int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& cap
     return MessageBoxW(owner, text.c_str(), caption.c_str(), flags);
 }
 
-void SetMessageBoxHook(MessageBoxHook hook) {
-    Hook() = std::move(hook);
-}
+void SetMessageBoxHook(MessageBoxHook hook) { Hook() = std::move(hook); }

@@ -6,7 +6,8 @@
 #include <functional>
 #include <string>
 
-using MessageBoxHook = std::function<int(const std::wstring& text, const std::wstring& caption, UINT flags)>;
+using MessageBoxHook =
+    std::function<int(const std::wstring& text, const std::wstring& caption, UINT flags)>;
 
 int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags);
 

@@ -6,13 +6,13 @@
 
 namespace ui {
 
-SubclassedControl::~SubclassedControl() {
-    Detach();
-}
+SubclassedControl::~SubclassedControl() { Detach(); }
 
 bool SubclassedControl::Attach(HWND control) {
     if (m_hwnd || !control) return false;
-    if (!SetWindowSubclass(control, &SubclassedControl::Procedure, 1, reinterpret_cast<DWORD_PTR>(this))) return false;
+    if (!SetWindowSubclass(control, &SubclassedControl::Procedure, 1,
+                           reinterpret_cast<DWORD_PTR>(this)))
+        return false;
     m_hwnd = control;
     return true;
 }
@@ -22,8 +22,8 @@ void SubclassedControl::Detach() {
     m_hwnd = nullptr;
 }
 
-LRESULT CALLBACK SubclassedControl::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                              DWORD_PTR data) {
+LRESULT CALLBACK SubclassedControl::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                              UINT_PTR, DWORD_PTR data) {
     auto* self = reinterpret_cast<SubclassedControl*>(data);
     if (message == WM_NCDESTROY) {
         RemoveWindowSubclass(hwnd, &SubclassedControl::Procedure, 1);

@@ -27,7 +27,8 @@ namespace {
 std::string Narrow(const std::wstring& text) {
     int length = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string result(length > 0 ? length - 1 : 0, '\0');
-    if (length > 1) WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, result.data(), length, nullptr, nullptr);
+    if (length > 1)
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, result.data(), length, nullptr, nullptr);
     return result;
 }
 
@@ -51,7 +52,8 @@ std::string Json(const std::wstring& text) {
 std::wstring TextOf(HWND window) {
     wchar_t buffer[4096] = {};
     DWORD_PTR length = 0;
-    SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000, &length);
+    SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer),
+                        SMTO_ABORTIFHUNG, 2000, &length);
     return buffer;
 }
 
@@ -176,7 +178,8 @@ BOOL CALLBACK MatchMenu(HWND window, LPARAM data) {
 
 HWND OpenMenu(HWND top) {
     HWND menu = nullptr;
-    EnumThreadWindows(GetWindowThreadProcessId(top, nullptr), &MatchMenu, reinterpret_cast<LPARAM>(&menu));
+    EnumThreadWindows(GetWindowThreadProcessId(top, nullptr), &MatchMenu,
+                      reinterpret_cast<LPARAM>(&menu));
     return menu;
 }
 
@@ -213,7 +216,8 @@ int Run(const std::vector<std::wstring>& args) {
         HWND box = WaitMessageBox(static_cast<DWORD>(number(2, 5000)));
         if (!box) return Fail("no message box");
         const int id = static_cast<int>(number(1, IDOK));
-        PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
         return 0;
     }
     if (command == L"gone") {
@@ -225,11 +229,13 @@ int Run(const std::vector<std::wstring>& args) {
         return 0;
     }
 
-    HWND top = WaitTopLevel(arg(1), command == L"wait" ? static_cast<DWORD>(number(2, 10000)) : 2000);
+    HWND top =
+        WaitTopLevel(arg(1), command == L"wait" ? static_cast<DWORD>(number(2, 10000)) : 2000);
     if (!top) return Fail("window not found");
 
     if (command == L"wait") {
-        std::printf("{\"hwnd\": %lu}\n", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(top)));
+        std::printf("{\"hwnd\": %lu}\n",
+                    static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(top)));
         return 0;
     }
     if (command == L"controls") {
@@ -273,7 +279,8 @@ int Run(const std::vector<std::wstring>& args) {
         HWND control = VisibleControl(top, id);
         if (!control) return Fail("control not found");
         SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(number(3, 0)), 0);
-        PostMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(control));
+        PostMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(control));
         return 0;
     }
     if (command == L"key") {
@@ -281,7 +288,8 @@ int Run(const std::vector<std::wstring>& args) {
         HWND focus = FocusedControl(top);
         if (!focus) return Fail("no focus in the window");
         PressKey(focus, arg(2) == L"escape" ? VK_ESCAPE : VK_RETURN);
-        std::printf("{\"focus\": %d, \"class\": %s}\n", GetDlgCtrlID(focus), Json(ClassOf(focus)).c_str());
+        std::printf("{\"focus\": %d, \"class\": %s}\n", GetDlgCtrlID(focus),
+                    Json(ClassOf(focus)).c_str());
         return 0;
     }
     if (command == L"sysmenu") {
@@ -308,8 +316,8 @@ int Run(const std::vector<std::wstring>& args) {
     if (command == L"rect") {
         RECT r;
         GetWindowRect(top, &r);
-        std::printf("{\"left\": %ld, \"top\": %ld, \"right\": %ld, \"bottom\": %ld}\n", r.left, r.top, r.right,
-                    r.bottom);
+        std::printf("{\"left\": %ld, \"top\": %ld, \"right\": %ld, \"bottom\": %ld}\n", r.left,
+                    r.top, r.right, r.bottom);
         return 0;
     }
     return Fail("unknown command");

@@ -14,7 +14,8 @@ bool Exists(const std::wstring& path) {
 }
 
 void MakeFile(const std::wstring& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     DWORD written = 0;
     WriteFile(file, "data", 4, &written, nullptr);
@@ -24,15 +25,15 @@ void MakeFile(const std::wstring& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL
 // The paths Windows is to delete when it restarts.
 std::wstring PendingDeletions() {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0, KEY_READ,
-                      &key) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
+                      KEY_READ, &key) != ERROR_SUCCESS) {
         return {};
     }
     DWORD size = 0;
     RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, nullptr, nullptr, &size);
     std::wstring value(size / sizeof(wchar_t), L'\0');
-    RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, nullptr, reinterpret_cast<BYTE*>(value.data()),
-                     &size);
+    RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, nullptr,
+                     reinterpret_cast<BYTE*>(value.data()), &size);
     RegCloseKey(key);
     return value;
 }
@@ -40,8 +41,8 @@ std::wstring PendingDeletions() {
 class DirectoryTree : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_root = wizard_test::TempFolder() + L"kelvara tree " + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                 std::to_wstring(GetTickCount());
+        m_root = wizard_test::TempFolder() + L"kelvara tree " +
+                 std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount());
         ASSERT_TRUE(CreateDirectoryW(m_root.c_str(), nullptr));
     }
     void TearDown() override {
@@ -77,7 +78,8 @@ TEST_F(DirectoryTree, AReadOnlyFileIsLeftForTheRebootAndTheRestIsDeleted) {
     EXPECT_FALSE(Exists(m_root + L"\\offer.exe"));
     const std::wstring pending = PendingDeletions();
     EXPECT_NE(pending.find(m_root + L"\\setup.log"), std::wstring::npos);
-    EXPECT_NE(pending.find(m_root + std::wstring(1, L'\0')), std::wstring::npos) << "and so is its folder";
+    EXPECT_NE(pending.find(m_root + std::wstring(1, L'\0')), std::wstring::npos)
+        << "and so is its folder";
 }
 
 TEST_F(DirectoryTree, AMissingDirectoryOrAFileIsLeftAlone) {

@@ -25,7 +25,8 @@ TEST(SessionId, IsFourteenDigitsOfLocalTimeFixedForTheRun) {
     std::vector<std::string> seen(8);
     std::vector<std::thread> threads;
     for (size_t i = 0; i < seen.size(); ++i) {
-        threads.emplace_back([&seen, i] { seen[i] = ConfigurationManager::GetInstance()->GetSessionId(); });
+        threads.emplace_back(
+            [&seen, i] { seen[i] = ConfigurationManager::GetInstance()->GetSessionId(); });
     }
     for (auto& thread : threads) thread.join();
     const std::string id = seen[0];

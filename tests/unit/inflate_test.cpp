@@ -9,8 +9,8 @@ namespace {
 
 // data deflated by zlib itself into one zlib stream, fed repeat times over (so large inputs
 // need no buffer), with a preset dictionary when one is given.
-std::string Deflate(const std::string& data, int level = 9, int windowBits = MAX_WBITS, size_t repeat = 1,
-                    const std::string& dictionary = {}) {
+std::string Deflate(const std::string& data, int level = 9, int windowBits = MAX_WBITS,
+                    size_t repeat = 1, const std::string& dictionary = {}) {
     z_stream stream = {};
     EXPECT_EQ(deflateInit2(&stream, level, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY), Z_OK);
     if (!dictionary.empty()) {
@@ -46,7 +46,8 @@ std::optional<std::string> Inflate(const std::string& stream, size_t maxSize = 1
 // More than one 32 KB window of output, and not just repeats.
 std::string LargeText() {
     std::string text;
-    for (unsigned i = 0; text.size() < 100000; ++i) text += "<K" + std::to_string(i * 7919u % 10007u) + ">Grüße</K>\n";
+    for (unsigned i = 0; text.size() < 100000; ++i)
+        text += "<K" + std::to_string(i * 7919u % 10007u) + ">Grüße</K>\n";
     return text;
 }
 
@@ -58,8 +59,8 @@ TEST(InflateZlib, RestoresWhatZlibDeflated) {
     EXPECT_EQ(Inflate(Deflate("")), std::string());
     const std::string large = LargeText();
     EXPECT_EQ(Inflate(Deflate(large)), large);
-    EXPECT_EQ(Inflate(Deflate(large, 0)), large);        // stored blocks
-    EXPECT_EQ(Inflate(Deflate(large, 1, 9)), large);     // a 512-byte window
+    EXPECT_EQ(Inflate(Deflate(large, 0)), large);     // stored blocks
+    EXPECT_EQ(Inflate(Deflate(large, 1, 9)), large);  // a 512-byte window
     EXPECT_EQ(Inflate(Deflate("ab", 9, MAX_WBITS, 5000)).value_or("").size(), 10000u);
 }
 
@@ -93,9 +94,11 @@ TEST(InflateZlib, RejectsCorruptStreams) {
 }
 
 TEST(InflateZlib, RejectsEveryTruncation) {
-    const std::string good = Deflate("<Locale name=\"en_US\"><BUTTON_NEXT>Next</BUTTON_NEXT></Locale>");
+    const std::string good =
+        Deflate("<Locale name=\"en_US\"><BUTTON_NEXT>Next</BUTTON_NEXT></Locale>");
     for (size_t size = 0; size < good.size(); ++size) {
-        EXPECT_FALSE(InflateZlib(good.data(), size, 1 << 20)) << size << " of " << good.size() << " bytes";
+        EXPECT_FALSE(InflateZlib(good.data(), size, 1 << 20))
+            << size << " of " << good.size() << " bytes";
     }
     const std::string large = Deflate(LargeText());
     EXPECT_FALSE(Inflate(large.substr(0, large.size() / 2)));

@@ -18,7 +18,8 @@ using ::testing::IsEmpty;
 
 namespace {
 
-const ::testing::Environment* const kWindows = ::testing::AddGlobalTestEnvironment(new wizard_test::WindowsEnvironment);
+const ::testing::Environment* const kWindows =
+    ::testing::AddGlobalTestEnvironment(new wizard_test::WindowsEnvironment);
 
 constexpr INT_PTR kEndedByWatchdog = 99;
 
@@ -93,7 +94,8 @@ void Click(HWND host, int controlId) {
 // host's modal loop (IsDialogMessage, which makes Enter and Escape the dialog's commands).
 void PressKey(HWND host, UINT key) {
     HWND focus = GetFocus();
-    ASSERT_TRUE(focus && IsChild(ShownPage(host), focus)) << "the shown page holds the keyboard focus";
+    ASSERT_TRUE(focus && IsChild(ShownPage(host), focus))
+        << "the shown page holds the keyboard focus";
     PostMessageW(focus, WM_KEYDOWN, key, 1);
     PostMessageW(focus, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001));
     MSG message;
@@ -105,9 +107,7 @@ void PressKey(HWND host, UINT key) {
 }
 
 // What the loading page's completion brings about once the configuration has arrived.
-void CompleteLoading(HWND host) {
-    SendMessageW(host, CKelvaraDlg::kLoadCompleteMessage, 0, 0);
-}
+void CompleteLoading(HWND host) { SendMessageW(host, CKelvaraDlg::kLoadCompleteMessage, 0, 0); }
 
 // The system menu's Close items; each finish page or error page shown adds one.
 int CloseItems(HWND host) {
@@ -120,7 +120,8 @@ int CloseItems(HWND host) {
 class HostTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_directory = wizard_test::TempFolder() + L"kelvara host test " + std::to_wstring(GetCurrentProcessId());
+        m_directory = wizard_test::TempFolder() + L"kelvara host test " +
+                      std::to_wstring(GetCurrentProcessId());
         CreateDirectoryW(m_directory.c_str(), nullptr);
         m_config->m_workingDirectory = m_directory;
         SetMessageBoxHook([this](const std::wstring& text, const std::wstring&, UINT flags) {
@@ -138,7 +139,9 @@ protected:
         m_config->m_closing = false;
     }
 
-    bool WorkingDirectoryExists() const { return GetFileAttributesW(m_directory.c_str()) != INVALID_FILE_ATTRIBUTES; }
+    bool WorkingDirectoryExists() const {
+        return GetFileAttributesW(m_directory.c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
 
     std::shared_ptr<ConfigurationManager> m_config = ConfigurationManager::GetInstance();
     struct {
@@ -163,7 +166,8 @@ TEST_F(HostTest, LoadedConfigurationShowsTheProductAndLeadsToTheFinishPage) {
         EXPECT_EQ(ui::GetWindowTextString(host), L"Vexa Paint Setup");
         EXPECT_TRUE(IsWindowVisible(GetDlgItem(host, IDC_PRODUCT_TITLE)));
         EXPECT_EQ(ui::GetWindowTextString(GetDlgItem(host, IDC_PRODUCT_TITLE)), L"Vexa Paint");
-        EXPECT_EQ(ui::GetWindowTextString(GetDlgItem(ShownPage(host), IDC_PRODUCT_TITLE)), L"Vexa Paint");
+        EXPECT_EQ(ui::GetWindowTextString(GetDlgItem(ShownPage(host), IDC_PRODUCT_TITLE)),
+                  L"Vexa Paint");
 
         Click(host, IDC_NEXT);
         EXPECT_TRUE(Shows(host, IDC_FINISH));

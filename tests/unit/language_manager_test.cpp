@@ -18,16 +18,17 @@ using ::testing::StartsWith;
 namespace {
 
 const std::vector<std::wstring> kDownloadFlowLanguages = {
-    L"English", L"español",  L"português",  L"polski", L"čeština", L"dansk",   L"Deutsch",
-    L"suomi",   L"français", L"italiano",   L"Nederlands", L"polski", L"русский", L"Türkçe"};
+    L"English", L"español",  L"português", L"polski",     L"čeština", L"dansk",   L"Deutsch",
+    L"suomi",   L"français", L"italiano",  L"Nederlands", L"polski",  L"русский", L"Türkçe"};
 
 // A real combo box in a hidden window, and every message box the manager would show.
 class LanguageManagerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_parent = CreateWindowW(L"STATIC", L"", WS_OVERLAPPED, 0, 0, 300, 300, nullptr, nullptr, nullptr, nullptr);
-        m_combo = CreateWindowW(L"COMBOBOX", L"", WS_CHILD | CBS_DROPDOWNLIST, 0, 0, 200, 200, m_parent, nullptr,
-                                nullptr, nullptr);
+        m_parent = CreateWindowW(L"STATIC", L"", WS_OVERLAPPED, 0, 0, 300, 300, nullptr, nullptr,
+                                 nullptr, nullptr);
+        m_combo = CreateWindowW(L"COMBOBOX", L"", WS_CHILD | CBS_DROPDOWNLIST, 0, 0, 200, 200,
+                                m_parent, nullptr, nullptr, nullptr);
         SetMessageBoxHook([this](const std::wstring& text, const std::wstring&, UINT) {
             m_messages.push_back(text);
             return IDOK;
@@ -161,7 +162,9 @@ TEST_F(LanguageManagerTest, ReportsEachFaultyDocumentWithItsExactMessage) {
 
     m_messages.clear();
     EXPECT_TRUE(m_manager.SelectLanguage(L"zz_ZZ"));
-    EXPECT_THAT(m_messages, ElementsAre(L"Failed to parse language xml file, error code: No name or text attribute"));
+    EXPECT_THAT(
+        m_messages,
+        ElementsAre(L"Failed to parse language xml file, error code: No name or text attribute"));
     EXPECT_EQ(m_manager.GetText("BUTTON_NEXT"), L"Next");
     EXPECT_EQ(m_manager.GetText("BUTTON_BACK"), L"");
 }

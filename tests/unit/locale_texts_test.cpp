@@ -80,7 +80,8 @@ TEST(ExpandReferences, LeavesUnknownNamesAndStrayBracesAlone) {
 }
 
 TEST(ExpandReferences, SelfReferencesTerminate) {
-    TextTable texts{{"A", "x{A}"}, {"B", "{C}"}, {"C", "{B}"}, {"PRODUCT_TITLE", "Evil {PRODUCT_TITLE}"}};
+    TextTable texts{
+        {"A", "x{A}"}, {"B", "{C}"}, {"C", "{B}"}, {"PRODUCT_TITLE", "Evil {PRODUCT_TITLE}"}};
     ExpandReferences(texts);
     EXPECT_LE(texts["A"].size(), 16u * 1024);
     EXPECT_EQ(texts["A"].rfind("xx", 0), 0u);

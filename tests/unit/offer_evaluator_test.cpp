@@ -69,7 +69,8 @@ protected:
         SetString(HKEY_CURRENT_USER, removed, kView64, L"Text", L"yesterday");
         SetString(HKEY_CURRENT_USER, removed, kView64, L"Huge", L"99999999999999999999999");
         m_present = m_files.AddFile(L"present.txt");
-        SetString(HKEY_LOCAL_MACHINE, kAppPaths + L"kelvara_installed.exe", kDefaultView, L"", m_present);
+        SetString(HKEY_LOCAL_MACHINE, kAppPaths + L"kelvara_installed.exe", kDefaultView, L"",
+                  m_present);
     }
 
     static inline const std::wstring kAppPaths =
@@ -266,7 +267,8 @@ TEST(UninstalledTooRecently, CountsWholeDaysFromTheUninstall) {
 
 TEST(BrowserRules, ChromeAndInternetExplorer) {
     OwnedFolder google(L"C:\\Program Files\\Google");
-    PreservedValue ie(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Internet Explorer", kDefaultView, L"Version");
+    PreservedValue ie(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Internet Explorer", kDefaultView,
+                      L"Version");
     ie.Set(L"no number");
     // Without Chrome the Internet Explorer version is never read.
     EXPECT_EQ(FirstOutcome({{"x", 2}}), "NO CHROME");

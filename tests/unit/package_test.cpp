@@ -344,7 +344,8 @@ TEST(EventRecord, ResetAsMainTakesTheNewContextAndTexts) {
 TEST(EventDocument, SetsTheCodeAndTakesOnlyKnownExtraMembers) {
     const json record = {{"0", ""}, {"1", ""}, {"5", "offer"}, {"6", ""}, {"12", ""}, {"13", ""}};
     EXPECT_EQ(
-        BuildEventDocument(record, EventCode::OfferRefused, {{"13", "NOT ENOUGH RAM"}, {"5", "x"}, {"40", "dropped"}}),
+        BuildEventDocument(record, EventCode::OfferRefused,
+                           {{"13", "NOT ENOUGH RAM"}, {"5", "x"}, {"40", "dropped"}}),
         (json{{"0", ""}, {"1", ""}, {"5", "x"}, {"6", "2"}, {"12", ""}, {"13", "NOT ENOUGH RAM"}}));
     EXPECT_EQ(BuildEventDocument(record, EventCode::DownloadOrRunFailed, nullptr)["6"], "-1");
     EXPECT_EQ(BuildEventDocument(record, EventCode::WizardClosed, {"13", "array"}),
@@ -358,8 +359,9 @@ TEST(EventEnvelope, CarriesTheDocumentAsTextBeforeTheTable) {
 }
 
 TEST(EventCodes, FinalCodesCloseThePackage) {
-    for (EventCode code : {EventCode::DownloadOrRunFailed, EventCode::OfferRefused, EventCode::Completed,
-                           EventCode::OfferDeclined, EventCode::WizardClosed}) {
+    for (EventCode code :
+         {EventCode::DownloadOrRunFailed, EventCode::OfferRefused, EventCode::Completed,
+          EventCode::OfferDeclined, EventCode::WizardClosed}) {
         EXPECT_TRUE(IsFinalEvent(code)) << static_cast<int>(code);
     }
     EXPECT_FALSE(IsFinalEvent(EventCode::WizardStarted));

@@ -30,11 +30,13 @@ using wizard_test::Utf8;
 
 namespace {
 
-const ::testing::Environment* const kWindows = ::testing::AddGlobalTestEnvironment(new wizard_test::WindowsEnvironment);
+const ::testing::Environment* const kWindows =
+    ::testing::AddGlobalTestEnvironment(new wizard_test::WindowsEnvironment);
 
 // Where the tests put the programs the pages start.
 std::wstring ProgramFolderWithSpaces() {
-    return wizard_test::TempFolder() + L"Kelvara page test " + std::to_wstring(GetCurrentProcessId());
+    return wizard_test::TempFolder() + L"Kelvara page test " +
+           std::to_wstring(GetCurrentProcessId());
 }
 
 // A stand-in for the host: its window template, icon and footer band, with pages placed in
@@ -50,7 +52,8 @@ protected:
         return TRUE;
     }
     HBRUSH OnCtlColor(HDC dc, HWND control, UINT type) override {
-        if (GetDlgCtrlID(control) != IDC_FOOTER_BAND) return ui::Dialog::OnCtlColor(dc, control, type);
+        if (GetDlgCtrlID(control) != IDC_FOOTER_BAND)
+            return ui::Dialog::OnCtlColor(dc, control, type);
         SetBkMode(dc, TRANSPARENT);
         return m_footerBrush.get();
     }
@@ -58,16 +61,23 @@ protected:
     void OnCancel() override {}
 
 private:
-    win32::unique_hbrush m_footerBrush{CreateSolidBrush(ConfigurationManager::GetInstance()->m_brandColour)};
+    win32::unique_hbrush m_footerBrush{
+        CreateSolidBrush(ConfigurationManager::GetInstance()->m_brandColour)};
 };
 
 // The configuration fields the pages read, restored after each test.
 struct SavedConfiguration {
     explicit SavedConfiguration(const ConfigurationManager& c)
-        : wizardType(c.m_wizardType), btMode(c.m_btMode), productTitle(c.m_productTitle),
-          privacyUrl(c.m_privacyUrl), termsUrl(c.m_termsUrl), defaultPrivacyUrl(c.m_defaultPrivacyUrl),
-          downloadedFilePath(c.m_downloadedFilePath), launchPath(c.m_launchPath),
-          launchArguments(c.m_launchArguments), productImage(c.m_productImage) {}
+        : wizardType(c.m_wizardType),
+          btMode(c.m_btMode),
+          productTitle(c.m_productTitle),
+          privacyUrl(c.m_privacyUrl),
+          termsUrl(c.m_termsUrl),
+          defaultPrivacyUrl(c.m_defaultPrivacyUrl),
+          downloadedFilePath(c.m_downloadedFilePath),
+          launchPath(c.m_launchPath),
+          launchArguments(c.m_launchArguments),
+          productImage(c.m_productImage) {}
     void RestoreTo(ConfigurationManager& c) const {
         c.m_wizardType = wizardType;
         c.m_btMode = btMode;
@@ -82,8 +92,8 @@ struct SavedConfiguration {
     }
     WizardType wizardType;
     bool btMode;
-    std::wstring productTitle, privacyUrl, termsUrl, defaultPrivacyUrl, downloadedFilePath, launchPath,
-        launchArguments;
+    std::wstring productTitle, privacyUrl, termsUrl, defaultPrivacyUrl, downloadedFilePath,
+        launchPath, launchArguments;
     std::shared_ptr<Gdiplus::Image> productImage;
 };
 
@@ -95,8 +105,8 @@ protected:
         m_config->m_productTitle = L"Vexa Paint";
         m_config->m_privacyUrl = L"https://localhost/vexa/privacy";
         m_config->m_termsUrl = L"https://localhost/vexa/terms";
-        m_config->m_productImage =
-            LoadImageFromResource(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_IMAGE_DOWNLOAD), L"IMAGE_BLOB");
+        m_config->m_productImage = LoadImageFromResource(
+            GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_IMAGE_DOWNLOAD), L"IMAGE_BLOB");
         m_frame.SetBackgroundColor(m_config->m_backgroundColour);
         ASSERT_TRUE(m_frame.Create(nullptr));
         SetWindowTextW(Frame(), L"Vexa Paint Setup");
@@ -118,8 +128,8 @@ protected:
 
     // Lists the build's languages (as the language page does) and loads one of them.
     void LoadLanguage(const std::wstring& name) {
-        HWND combo = CreateWindowW(L"COMBOBOX", L"", WS_CHILD | CBS_DROPDOWNLIST, 0, 0, 100, 100, Frame(), nullptr,
-                                   nullptr, nullptr);
+        HWND combo = CreateWindowW(L"COMBOBOX", L"", WS_CHILD | CBS_DROPDOWNLIST, 0, 0, 100, 100,
+                                   Frame(), nullptr, nullptr, nullptr);
         m_languages->FillLanguageCombo(combo);
         ASSERT_TRUE(m_languages->SelectLanguage(name));
         DestroyWindow(combo);
@@ -131,8 +141,9 @@ protected:
     P& Show(Args&&... args) {
         auto page = std::make_unique<P>(m_languages, std::forward<Args>(args)...);
         P& result = *page;
-        page->SetErrorCallback(
-            [this](const std::wstring& title, const std::wstring& text) { m_errors.push_back(title + L": " + text); });
+        page->SetErrorCallback([this](const std::wstring& title, const std::wstring& text) {
+            m_errors.push_back(title + L": " + text);
+        });
         EXPECT_TRUE(page->Create(Frame()));
         page->SetBackgroundColor(m_config->m_backgroundColour);
         page->SetButtonCallback([this](ButtonType button) { m_buttons.push_back(button); });
@@ -147,8 +158,12 @@ protected:
         return result;
     }
 
-    static std::wstring Text(const IPage& page, int id) { return ui::GetWindowTextString(page.Item(id)); }
-    static bool Visible(const IPage& page, int id) { return IsWindowVisible(page.Item(id)) != FALSE; }
+    static std::wstring Text(const IPage& page, int id) {
+        return ui::GetWindowTextString(page.Item(id));
+    }
+    static bool Visible(const IPage& page, int id) {
+        return IsWindowVisible(page.Item(id)) != FALSE;
+    }
     static bool Checked(const IPage& page, int id) {
         return SendMessageW(page.Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
     }
@@ -159,7 +174,8 @@ protected:
     // Selects one radio button of a group and clears the others, as a click does.
     static void Choose(const IPage& page, int id, std::initializer_list<int> group) {
         for (int member : group) {
-            SendMessageW(page.Item(member), BM_SETCHECK, member == id ? BST_CHECKED : BST_UNCHECKED, 0);
+            SendMessageW(page.Item(member), BM_SETCHECK, member == id ? BST_CHECKED : BST_UNCHECKED,
+                         0);
         }
     }
 
@@ -179,7 +195,8 @@ TEST_F(PageTest, WelcomePageShowsTheProductTitleAndAllThreeLinks) {
     auto& page = Show<WelcomePageIsv>();
     EXPECT_EQ(Text(page, IDC_PRODUCT_TITLE), L"Vexa Paint");
     EXPECT_EQ(Text(page, IDC_WELCOME_TITLE), L"Welcome to");
-    EXPECT_EQ(Text(page, IDC_WELCOME_TEXT), L"This wizard will download Vexa Paint to your computer.");
+    EXPECT_EQ(Text(page, IDC_WELCOME_TEXT),
+              L"This wizard will download Vexa Paint to your computer.");
     EXPECT_EQ(Text(page, IDC_NEXT), L"Next");
     EXPECT_EQ(Text(page, IDC_PRIVACY_LINK), L"Privacy Policy");
     EXPECT_EQ(Text(page, IDC_TERMS_LINK), L"Terms of Service");
@@ -206,7 +223,8 @@ TEST_F(PageTest, WelcomePageOfTheInstallFlowNamesTheLicenseAgreement) {
     LoadLanguage(L"English");
     auto& page = Show<WelcomePageIsv>();
     EXPECT_EQ(Text(page, IDC_TERMS_LINK), L"License Agreement");
-    EXPECT_EQ(Text(page, IDC_WELCOME_TEXT), L"This wizard will install Vexa Paint on your computer.");
+    EXPECT_EQ(Text(page, IDC_WELCOME_TEXT),
+              L"This wizard will install Vexa Paint on your computer.");
 }
 
 TEST_F(PageTest, WelcomeLinksFitTheirTextAndOpenTheirOwnTargets) {
@@ -215,7 +233,8 @@ TEST_F(PageTest, WelcomeLinksFitTheirTextAndOpenTheirOwnTargets) {
     m_config->m_privacyUrl = folder + L"\\privacy.exe";
     m_config->m_termsUrl = folder + L"\\terms.exe";
     m_config->m_defaultPrivacyUrl = folder + L"\\maker.exe";
-    for (const auto& target : {m_config->m_privacyUrl, m_config->m_termsUrl, m_config->m_defaultPrivacyUrl}) {
+    for (const auto& target :
+         {m_config->m_privacyUrl, m_config->m_termsUrl, m_config->m_defaultPrivacyUrl}) {
         StartRecorder::Place(target);
     }
     StartRecorder recorder;
@@ -224,7 +243,8 @@ TEST_F(PageTest, WelcomeLinksFitTheirTextAndOpenTheirOwnTargets) {
     RECT link;
     GetClientRect(page.Item(IDC_MAKER_LINK), &link);
     HDC dc = GetDC(page.Item(IDC_MAKER_LINK));
-    SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(page.Item(IDC_MAKER_LINK), WM_GETFONT, 0, 0)));
+    SelectObject(
+        dc, reinterpret_cast<HFONT>(SendMessageW(page.Item(IDC_MAKER_LINK), WM_GETFONT, 0, 0)));
     SIZE text{};
     GetTextExtentPoint32W(dc, L"Installer Privacy Policy", 24, &text);
     ReleaseDC(page.Item(IDC_MAKER_LINK), dc);
@@ -289,7 +309,8 @@ TEST_F(PageTest, DownloadFinishPageOffersLaunchFirstAndStartsTheDownloadedFile) 
     m_config->m_downloadedFilePath = product;
     StartRecorder recorder;
     auto& page = Show<FinishPageDlm>();
-    EXPECT_EQ(Text(page, IDC_FINISH_TITLE), L"Thank you.\r\nYou have successfully downloaded Vexa Paint.");
+    EXPECT_EQ(Text(page, IDC_FINISH_TITLE),
+              L"Thank you.\r\nYou have successfully downloaded Vexa Paint.");
     EXPECT_EQ(Text(page, IDC_LAUNCH_RADIO), L"Launch");
     EXPECT_EQ(Text(page, IDC_OPEN_FOLDER_RADIO), L"Open Folder");
     EXPECT_EQ(Text(page, IDC_FINISH), L"Finish");
@@ -320,7 +341,8 @@ TEST(ExplorerStart, DownloadFinishPageOpensTheFolderWithTheFileSelected) {
         std::filesystem::remove_all(folder, ignored);
     });
 
-    HWND parent = CreateWindowW(L"STATIC", L"", WS_POPUP, 0, 0, 700, 500, nullptr, nullptr, nullptr, nullptr);
+    HWND parent =
+        CreateWindowW(L"STATIC", L"", WS_POPUP, 0, 0, 700, 500, nullptr, nullptr, nullptr, nullptr);
     std::vector<ButtonType> buttons;
     {
         FinishPageDlm page(std::make_shared<LanguageManager>(nullptr));
@@ -368,7 +390,8 @@ TEST_F(PageTest, FinishPagesTakeAwayTheHostsMinimiseBox) {
 
 TEST_F(PageTest, InstallFinishPageStartsTheExpandedLaunchPathWithItsArguments) {
     wchar_t localAppData[MAX_PATH] = {};
-    ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, localAppData)));
+    ASSERT_TRUE(SUCCEEDED(
+        SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, localAppData)));
     const std::wstring folder = L"\\Kelvara page test " + std::to_wstring(GetCurrentProcessId());
     StartRecorder::Place(localAppData + folder + L"\\Vexa Paint.exe");
     win32::scope_exit removeFolder([&] {
@@ -436,17 +459,20 @@ TEST_F(PageTest, LicensePageFillsItsLinkLineWithTheProductsAddresses) {
     EXPECT_EQ(Text(page, IDC_LICENSE_TITLE), L"License Agreement");
     EXPECT_EQ(Text(page, IDC_AGREE), L"I Agree");
     EXPECT_EQ(Text(page, IDC_BACK), L"Back");
-    EXPECT_THAT(Utf8(Text(page, IDC_LICENSE_EULA)), ::testing::HasSubstr("before installing Vexa Paint"));
+    EXPECT_THAT(Utf8(Text(page, IDC_LICENSE_EULA)),
+                ::testing::HasSubstr("before installing Vexa Paint"));
 
     std::vector<std::wstring> targets;
     for (int index = 0; index < 2; ++index) {
         LITEM item{};
         item.mask = LIF_ITEMINDEX | LIF_URL;
         item.iLink = index;
-        ASSERT_TRUE(SendMessageW(page.Item(IDC_LICENSE_LINKS), LM_GETITEM, 0, reinterpret_cast<LPARAM>(&item)));
+        ASSERT_TRUE(SendMessageW(page.Item(IDC_LICENSE_LINKS), LM_GETITEM, 0,
+                                 reinterpret_cast<LPARAM>(&item)));
         targets.push_back(item.szUrl);
     }
-    EXPECT_THAT(targets, ElementsAre(L"https://localhost/vexa/terms", L"https://localhost/vexa/privacy"));
+    EXPECT_THAT(targets,
+                ElementsAre(L"https://localhost/vexa/terms", L"https://localhost/vexa/privacy"));
     wizard_test::SaveScreenshot(Frame(), "license_page");
 
     Click(page, IDC_AGREE);
@@ -455,8 +481,11 @@ TEST_F(PageTest, LicensePageFillsItsLinkLineWithTheProductsAddresses) {
 }
 
 TEST(Placeholders, EveryOccurrenceIsFilledOnceAndEmptyAddressesLeaveNothing) {
-    EXPECT_EQ(FillLicenseLinks(L"[LICENSE_TOS_URL] [LICENSE_PRIVACY_URL] [LICENSE_TOS_URL]", L"t", L"p"), L"t p t");
-    EXPECT_EQ(FillLicenseLinks(L"<a href=\"[LICENSE_TOS_URL]\">x</a>", L"", L"p"), L"<a href=\"\">x</a>");
+    EXPECT_EQ(
+        FillLicenseLinks(L"[LICENSE_TOS_URL] [LICENSE_PRIVACY_URL] [LICENSE_TOS_URL]", L"t", L"p"),
+        L"t p t");
+    EXPECT_EQ(FillLicenseLinks(L"<a href=\"[LICENSE_TOS_URL]\">x</a>", L"", L"p"),
+              L"<a href=\"\">x</a>");
 }
 
 }  // namespace

@@ -232,14 +232,14 @@ class AppPathsTest : public ::testing::Test {
 protected:
     AppPathsTest() {
         const std::wstring installed = m_files.AddFile(L"installed.exe");
-        SetString(HKEY_LOCAL_MACHINE, std::wstring(kAppPaths) + L"kelvara_installed.exe", kDefaultView, L"",
-                  installed);
-        SetString(HKEY_CURRENT_USER, std::wstring(kAppPaths) + L"kelvara_user.exe", kDefaultView, L"",
-                  installed);
-        SetString(HKEY_LOCAL_MACHINE, std::wstring(kAppPaths) + L"kelvara_missing.exe", kDefaultView, L"",
-                  (m_files.Path() / L"missing.exe").wstring());
-        SetString(HKEY_LOCAL_MACHINE, std::wstring(kAppPaths) + L"kelvara_nodefault.exe", kDefaultView,
-                  L"Path", m_files.Path().wstring());
+        SetString(HKEY_LOCAL_MACHINE, std::wstring(kAppPaths) + L"kelvara_installed.exe",
+                  kDefaultView, L"", installed);
+        SetString(HKEY_CURRENT_USER, std::wstring(kAppPaths) + L"kelvara_user.exe", kDefaultView,
+                  L"", installed);
+        SetString(HKEY_LOCAL_MACHINE, std::wstring(kAppPaths) + L"kelvara_missing.exe",
+                  kDefaultView, L"", (m_files.Path() / L"missing.exe").wstring());
+        SetString(HKEY_LOCAL_MACHINE, std::wstring(kAppPaths) + L"kelvara_nodefault.exe",
+                  kDefaultView, L"Path", m_files.Path().wstring());
     }
 
     OwnedKeys m_owned{{{HKEY_LOCAL_MACHINE, std::wstring(kAppPaths) + L"kelvara_installed.exe"},

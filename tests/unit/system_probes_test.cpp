@@ -47,7 +47,8 @@ TEST(MachineProbes, MeasureThisMachine) {
                 64.0);
 
     EXPECT_EQ(Is64BitWindows(), RunsOn64BitWindows());
-    EXPECT_NEAR(static_cast<double>(UnixSecondsNow()), static_cast<double>(std::time(nullptr)), 2.0);
+    EXPECT_NEAR(static_cast<double>(UnixSecondsNow()), static_cast<double>(std::time(nullptr)),
+                2.0);
 }
 
 // The prefixes report Windows 10.
@@ -131,8 +132,8 @@ TEST(ChromeProbe, FindsChromeInProgramFilesAndThroughAppPaths) {
 }
 
 TEST(IeProbe, ReadsTheLeadingNumberOfTheVersion) {
-    PreservedValue value(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Internet Explorer", kDefaultView,
-                         L"Version");
+    PreservedValue value(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Internet Explorer",
+                         kDefaultView, L"Version");
     value.Set(L"9.11.19041.0");
     EXPECT_FLOAT_EQ(*InstalledIeVersion(), 9.11f);
     value.Set(L"11.0.19041.1");

@@ -75,7 +75,9 @@ inline void Pump(DWORD ms = 0) {
 // one JSON line per start; copies of it stand in for the programs the wizard starts.
 class StartRecorder {
 public:
-    StartRecorder() : m_log(TempFolder() + L"kelvara_starts_" + std::to_wstring(GetCurrentProcessId()) + L".jsonl") {
+    StartRecorder()
+        : m_log(TempFolder() + L"kelvara_starts_" + std::to_wstring(GetCurrentProcessId()) +
+                L".jsonl") {
         DeleteFileW(m_log.c_str());
         SetEnvironmentVariableW(L"KELVARA_INSTALLER_LOG", m_log.c_str());
     }
@@ -88,7 +90,8 @@ public:
     static void Place(const std::wstring& path) {
         const std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
         CreateDirectoryW(folder.c_str(), nullptr);
-        ASSERT_TRUE(CopyFileW((ModuleFolder() + L"\\test_installer.exe").c_str(), path.c_str(), FALSE));
+        ASSERT_TRUE(
+            CopyFileW((ModuleFolder() + L"\\test_installer.exe").c_str(), path.c_str(), FALSE));
     }
 
     // The starts recorded so far, waiting up to ms for at least `count` of them.
@@ -115,7 +118,8 @@ inline std::set<DWORD> ExplorerProcesses() {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     PROCESSENTRY32W entry = {};
     entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    for (BOOL more = Process32FirstW(snapshot, &entry); more;
+         more = Process32NextW(snapshot, &entry)) {
         if (_wcsicmp(entry.szExeFile, L"explorer.exe") == 0) result.insert(entry.th32ProcessID);
     }
     CloseHandle(snapshot);
@@ -148,7 +152,8 @@ inline HWND WaitForWindow(const std::wstring& title, const std::wstring& windowC
 }
 
 inline std::string Utf8(const std::wstring& text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string result(size > 0 ? size - 1 : 0, '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, result.data(), size, nullptr, nullptr);
     return result;
@@ -158,7 +163,8 @@ inline std::string Utf8(const std::wstring& text) {
 inline void SaveScreenshot(HWND window, const std::string& name) {
     const char* build = std::getenv("KELVARA_BUILD");
     if (!build) return;
-    RedrawWindow(window, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Pump(300);
     RECT rect;
     GetWindowRect(window, &rect);
@@ -174,7 +180,8 @@ inline void SaveScreenshot(HWND window, const std::string& name) {
     std::replace(folder.begin(), folder.end(), L'/', L'\\');
     CreateDirectoryW(folder.c_str(), nullptr);
     const std::wstring path = folder + L"\\" + std::wstring(name.begin(), name.end()) + L".png";
-    const CLSID png = {0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+    const CLSID png = {
+        0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
     Gdiplus::Bitmap image(bitmap, nullptr);
     EXPECT_EQ(image.Save(path.c_str(), &png, nullptr), Gdiplus::Ok) << name;
 
