@@ -18,14 +18,17 @@ DWORD WINAPI ThreadEntry(void* parameter) {
 
 }  // namespace
 
-bool StartThread(std::function<void()> work) {
+HANDLE LaunchThread(std::function<void()>&& work) {
     auto* parameter = new (std::nothrow) std::function<void()>(std::move(work));
-    if (!parameter) return false;
+    if (!parameter) return nullptr;
     HANDLE thread = CreateThread(nullptr, 0, &ThreadEntry, parameter, 0, nullptr);
-    if (!thread) {
-        delete parameter;
-        return false;
-    }
+    if (!thread) delete parameter;
+    return thread;
+}
+
+bool StartThread(std::function<void()> work) {
+    HANDLE thread = LaunchThread(std::move(work));
+    if (!thread) return false;
     CloseHandle(thread);
     return true;
 }

@@ -53,3 +53,31 @@ private:
 // Runs work on a new thread of its own; anything work throws ends there. False when no
 // thread could be started, in which case work has not run.
 bool StartThread(std::function<void()> work);
+
+// Runs work on a new thread and gives its handle to the caller, or null when no thread
+// could be started (work has then not run). Anything work throws ends there.
+HANDLE LaunchThread(std::function<void()>&& work);
+
+// Runs work on a new thread that this object owns; the destructor waits for it to end.
+// Inline, so that programs which never use it carry none of it.
+class Thread {
+public:
+    explicit Thread(std::function<void()> work) : m_thread(LaunchThread(std::move(work))) {}
+    ~Thread() {
+        if (!m_thread) return;
+        WaitForSingleObject(m_thread, INFINITE);
+        CloseHandle(m_thread);
+    }
+    Thread(const Thread&) = delete;
+    Thread& operator=(const Thread&) = delete;
+
+    // False when no thread could be started, in which case work has not run.
+    bool Started() const { return m_thread != nullptr; }
+    // Waits up to milliseconds; true once the thread has ended (at once without a thread).
+    bool Wait(DWORD milliseconds = INFINITE) {
+        return !m_thread || WaitForSingleObject(m_thread, milliseconds) == WAIT_OBJECT_0;
+    }
+
+private:
+    HANDLE m_thread = nullptr;
+};

@@ -12,6 +12,14 @@ bash "$ROOT/scripts/setup.sh"
 configure() {
   local dir=$1 arch=$2
   shift 2
+  # CMake keeps the compiler it found first; a folder configured with another compiler
+  # than the toolchain file names now (another thread model) starts afresh.
+  local compiler
+  compiler=$(sed -n 's/^set(CMAKE_CXX_COMPILER \(.*\))$/\1/p' "$ROOT/cmake/mingw-$arch.cmake")
+  if compgen -G "$dir/CMakeFiles/*/CMakeCXXCompiler.cmake" >/dev/null &&
+     ! grep -qs "^set(CMAKE_CXX_COMPILER \"\(.*/\)\?$compiler\")" "$dir"/CMakeFiles/*/CMakeCXXCompiler.cmake; then
+    rm -rf "$dir/CMakeCache.txt" "$dir/CMakeFiles"
+  fi
   cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$arch.cmake" \
         -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
 }

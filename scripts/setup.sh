@@ -9,7 +9,7 @@ source "$ROOT/scripts/test_mode.sh"
 
 PACKAGES=(
   wine wine64 fonts-wine
-  g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
+  g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 mingw-w64-i686-dev
   libz-mingw-w64-dev nlohmann-json3-dev googletest
   cmake ninja-build ccache dpkg-dev xz-utils curl
   xvfb xauth imagemagick openssl python3 iproute2 util-linux
@@ -18,7 +18,7 @@ if [ "$KELVARA_TEST_MODE" = 32 ]; then
   PACKAGES+=(wine32:i386)
 else
   # The test programs and variants are built for x86_64 as well.
-  PACKAGES+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev)
+  PACKAGES+=(g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev)
 fi
 
 SUDO=""

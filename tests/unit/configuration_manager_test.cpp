@@ -1,9 +1,11 @@
 #include "config/configuration_manager.h"
 
+#include "base/thread.h"
+
 #include <gtest/gtest.h>
 #include <shlwapi.h>
 
-#include <thread>
+#include <memory>
 #include <vector>
 
 TEST(Configuration, HoldsTheBuildConstants) {
@@ -44,11 +46,12 @@ TEST(Configuration, KnowsOnlyTheTwoWizardTypes) {
 TEST(Configuration, ThreadsStartingTogetherShareOneInstance) {
     constexpr int kThreads = 8;
     std::vector<ConfigurationManager*> seen(kThreads, nullptr);
-    std::vector<std::thread> threads;
+    std::vector<std::unique_ptr<Thread>> threads;
     for (int i = 0; i < kThreads; ++i) {
-        threads.emplace_back([&seen, i] { seen[i] = ConfigurationManager::GetInstance().get(); });
+        threads.push_back(std::make_unique<Thread>(
+            [&seen, i] { seen[i] = ConfigurationManager::GetInstance().get(); }));
     }
-    for (auto& thread : threads) thread.join();
+    for (auto& thread : threads) ASSERT_TRUE(thread->Started() && thread->Wait());
     for (auto* instance : seen) EXPECT_EQ(instance, ConfigurationManager::GetInstance().get());
 }
 

@@ -1,3 +1,5 @@
+#include "base/handle.h"
+#include "base/thread.h"
 #include "config/configuration_manager.h"
 #include "net/download_manager.h"
 #include "net/transfer.h"
@@ -9,9 +11,6 @@
 #include <shlwapi.h>
 
 #include <chrono>
-#include <condition_variable>
-#include <future>
-#include <mutex>
 #include <optional>
 
 using namespace std::chrono;
@@ -50,10 +49,11 @@ public:
         Pump();
     }
 
-    template <typename T>
-    T Wait(std::future<T>& result) {
-        PumpUntil([&] { return result.wait_for(seconds(0)) == std::future_status::ready; });
-        return result.get();
+    // Runs the messages until the thread ends (or 60 s pass), then waits for it.
+    void Wait(Thread& thread) {
+        ASSERT_TRUE(thread.Started());
+        PumpUntil([&] { return thread.Wait(0); });
+        thread.Wait();
     }
 
     std::vector<WPARAM> Percentages() const {
@@ -111,15 +111,17 @@ bool IsPattern(const std::string& bytes, size_t size) {
 // The bytes DownloadToMemory hands over, or nothing for a null vector.
 std::optional<std::vector<unsigned char>> DownloadToMemory(
     const std::wstring& url, std::function<void()> whileRunning = {}) {
-    std::promise<std::unique_ptr<std::vector<unsigned char>>> delivered;
-    auto result = delivered.get_future();
+    std::unique_ptr<std::vector<unsigned char>> bytes;
+    const win32::unique_handle delivered(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     DownloadManager::GetInstance()->DownloadToMemory(
-        url, [&delivered](std::unique_ptr<std::vector<unsigned char>> bytes) {
-            delivered.set_value(std::move(bytes));
+        url, [&](std::unique_ptr<std::vector<unsigned char>> result) {
+            bytes = std::move(result);
+            SetEvent(delivered.get());
         });
     if (whileRunning) whileRunning();
-    EXPECT_EQ(result.wait_for(seconds(60)), std::future_status::ready);
-    auto bytes = result.get();
+    EXPECT_EQ(WaitForSingleObject(delivered.get(), 60000), WAIT_OBJECT_0);
+    // The callback writes to this frame: never return before it ran.
+    WaitForSingleObject(delivered.get(), INFINITE);
     if (!bytes) return std::nullopt;
     return *bytes;
 }
@@ -129,10 +131,11 @@ protected:
     DownloadManager::Result Download(const std::wstring& url, const std::wstring& fileName = L"",
                                      bool toWorkingDirectory = true) {
         auto manager = DownloadManager::GetInstance();
-        auto result = std::async(std::launch::async, [=] {
-            return manager->Download(url, m_window.get(), fileName, toWorkingDirectory);
-        });
-        return m_window.Wait(result);
+        DownloadManager::Result result;
+        Thread download(
+            [&] { result = manager->Download(url, m_window.get(), fileName, toWorkingDirectory); });
+        m_window.Wait(download);
+        return result;
     }
 
     std::wstring InWorkingDirectory(const std::wstring& name) const {
@@ -395,13 +398,15 @@ const Json kSlowBody = {{"generate", 1000000}, {"chunk_size", 10000}, {"chunk_de
 TEST_F(DownloadTest, CancelEndsTheWinHttpTransferWithoutAFallback) {
     m_backend.SetRoutes({{"/f/slow.exe", kSlowBody}});
     auto manager = DownloadManager::GetInstance();
-    auto result = std::async(std::launch::async, [&] {
-        return manager->Download(L"https://localhost/f/slow.exe", m_window.get(), L"", true);
+    DownloadManager::Result result;
+    Thread download([&] {
+        result = manager->Download(L"https://localhost/f/slow.exe", m_window.get(), L"", true);
     });
     m_window.PumpUntil([&] { return !m_window.Percentages().empty(); });
     const auto cancelled = steady_clock::now();
     manager->RequestCancel();
-    const auto [ok, message] = m_window.Wait(result);
+    m_window.Wait(download);
+    const auto [ok, message] = result;
     EXPECT_FALSE(ok);
     EXPECT_EQ(message, L"[WINHTTP]Download cancelled.");
     EXPECT_LT(steady_clock::now() - cancelled, milliseconds(1500))
@@ -413,14 +418,16 @@ TEST_F(DownloadTest, CancelEndsTheWinHttpTransferWithoutAFallback) {
 TEST_F(DownloadTest, CancelEndsTheWinInetTransfer) {
     m_backend.SetRoutes({{"/f/slow.exe", {{{"status", 500}}, kSlowBody}}});
     auto manager = DownloadManager::GetInstance();
-    auto result = std::async(std::launch::async, [&] {
-        return manager->Download(L"https://localhost/f/slow.exe", m_window.get(), L"", true);
+    DownloadManager::Result result;
+    Thread download([&] {
+        result = manager->Download(L"https://localhost/f/slow.exe", m_window.get(), L"", true);
     });
     // WinHTTP fails without progress; the first percentage comes from WinINet.
     m_window.PumpUntil([&] { return !m_window.Percentages().empty(); });
     const auto cancelled = steady_clock::now();
     manager->RequestCancel();
-    const auto [ok, message] = m_window.Wait(result);
+    m_window.Wait(download);
+    const auto [ok, message] = result;
     EXPECT_FALSE(ok);
     EXPECT_EQ(
         message,
@@ -434,7 +441,7 @@ TEST_F(DownloadTest, CancelGivesAMemoryDownloadNull) {
     const auto start = steady_clock::now();
     const auto bytes = DownloadToMemory(L"https://localhost/f/slow.png", [&] {
         ASSERT_TRUE(m_backend.WaitForRequests(1));
-        std::this_thread::sleep_for(milliseconds(300));
+        Sleep(300);
         DownloadManager::GetInstance()->RequestCancel();
     });
     EXPECT_FALSE(bytes);

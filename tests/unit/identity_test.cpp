@@ -1,9 +1,11 @@
 #include "config/configuration_manager.h"
 
+#include "base/thread.h"
+
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <thread>
+#include <memory>
 #include <vector>
 
 TEST(MachineId, IsTheMachineGuidAndStable) {
@@ -23,12 +25,12 @@ TEST(MachineId, IsTheMachineGuidAndStable) {
 TEST(SessionId, IsFourteenDigitsOfLocalTimeFixedForTheRun) {
     auto config = ConfigurationManager::GetInstance();
     std::vector<std::string> seen(8);
-    std::vector<std::thread> threads;
+    std::vector<std::unique_ptr<Thread>> threads;
     for (size_t i = 0; i < seen.size(); ++i) {
-        threads.emplace_back(
-            [&seen, i] { seen[i] = ConfigurationManager::GetInstance()->GetSessionId(); });
+        threads.push_back(std::make_unique<Thread>(
+            [&seen, i] { seen[i] = ConfigurationManager::GetInstance()->GetSessionId(); }));
     }
-    for (auto& thread : threads) thread.join();
+    for (auto& thread : threads) ASSERT_TRUE(thread->Started() && thread->Wait());
     const std::string id = seen[0];
     ASSERT_EQ(id.size(), 14u);
     for (char c : id) EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(c)));

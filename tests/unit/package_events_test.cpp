@@ -18,7 +18,6 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
-#include <thread>
 
 using nlohmann::json;
 using Clock = std::chrono::steady_clock;
@@ -70,8 +69,7 @@ TEST_F(PackageDelivery, RefusedOfferReportsItsReasonAndOutlivesItsCaller) {
     offer->SendEvent(EventCode::OfferRefused, {{"13", "NOT ENOUGH RAM"}, {"40", "dropped"}});
     offer.reset();  // as the loading page drops a refused offer
     const auto start = Clock::now();
-    while (!watch.expired() && SecondsSince(start) < 15)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    while (!watch.expired() && SecondsSince(start) < 15) Sleep(20);
     ASSERT_TRUE(watch.expired());
 
     const auto requests = m_backend->Requests("/zbd");
@@ -220,8 +218,7 @@ void DownloadImageAndWait(Package& package) {
     std::atomic<bool> done{false};
     package.DownloadImage([&done] { done = true; });
     const auto start = Clock::now();
-    while (!done && SecondsSince(start) < 20)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    while (!done && SecondsSince(start) < 20) Sleep(20);
     ASSERT_TRUE(done);
 }
 

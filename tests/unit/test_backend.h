@@ -7,12 +7,10 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 class TestBackend {
@@ -54,7 +52,7 @@ public:
     bool WaitForRequests(size_t count, const std::string& path = "") const {
         for (int i = 0; i < 200; ++i) {
             if (Requests(path).size() >= count) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            Sleep(50);
         }
         return false;
     }
