@@ -11,7 +11,7 @@ PACKAGES=(
   wine wine64 fonts-wine
   g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 mingw-w64-i686-dev
   libz-mingw-w64-dev nlohmann-json3-dev googletest
-  cmake ninja-build ccache dpkg-dev xz-utils curl
+  cmake ninja-build ccache dpkg-dev xz-utils curl clang-format
   xvfb xauth imagemagick openssl python3 iproute2 util-linux
 )
 if [ "$KELVARA_TEST_MODE" = 32 ]; then
