@@ -196,10 +196,10 @@ bool CKelvaraDlg::CreateInitialPages() {
     });
     CreateAndAddPage(std::move(loading), rect);
 
-    m_currentPage = 0;
+    m_currentPage = kLanguagePage;
     if (m_pages.empty()) return false;
-    ShowWindow(m_pages[0]->GetSafeHwnd(), SW_SHOW);
-    SetFocus(m_pages[0]->GetSafeHwnd());
+    ShowWindow(m_pages[kLanguagePage]->GetSafeHwnd(), SW_SHOW);
+    SetFocus(m_pages[kLanguagePage]->GetSafeHwnd());
     return true;
 }
 
@@ -264,10 +264,10 @@ void CKelvaraDlg::OnPageButton(ButtonType button) {
     switch (button) {
         case ButtonType::Next:
             // After a Back the loading page is not shown again.
-            if (m_currentPage == 0) {
+            if (m_currentPage == kLanguagePage) {
                 // The main product's event 1 goes once, at the first Next.
                 if (!m_revisit) StartMainPackage();
-                NavigateToPage(m_revisit ? 2 : 1);
+                NavigateToPage(m_revisit ? kFirstFlowPage : kLoadingPage);
             } else {
                 NavigateToPage(m_currentPage + 1);
             }
@@ -285,7 +285,7 @@ void CKelvaraDlg::OnPageButton(ButtonType button) {
             break;
         case ButtonType::Back:
             m_revisit = true;
-            NavigateToPage(m_currentPage == 2 ? 0 : m_currentPage - 1);
+            NavigateToPage(m_currentPage == kFirstFlowPage ? kLanguagePage : m_currentPage - 1);
             break;
     }
 }
@@ -303,7 +303,8 @@ void CKelvaraDlg::ShowErrorPage(const std::wstring& title, const std::wstring& t
 void CKelvaraDlg::OnClose() {
     if (m_askingToClose) return;
     // Until the last page, and with only the first two pages, the user confirms first.
-    const bool runGoesOn = m_currentPage + 1 < m_pages.size() || m_pages.size() == 2;
+    const bool runGoesOn =
+        m_currentPage + 1 < m_pages.size() || m_pages.size() == kInitialPageCount;
     if (!m_errorShown && runGoesOn && !ConfirmClose()) return;
 
     m_instanceMutex.reset();

@@ -2,7 +2,7 @@
 # variant's own, see variant.cmake).
 set(KELVARA_CORE_SOURCES
   base/c_runtime.cpp base/encoding.cpp base/inflate.cpp base/registry_value.cpp base/resource.cpp
-  base/system_info.cpp base/text.cpp base/thread.cpp base/time.cpp
+  base/path_macros.cpp base/system_info.cpp base/text.cpp base/thread.cpp base/time.cpp
   ui/dialog.cpp ui/link_control.cpp ui/message_box.cpp ui/subclassed_control.cpp
   config/configuration_manager.cpp config/identity.cpp config/path_macros.cpp
   i18n/language_manager.cpp i18n/locale_texts.cpp

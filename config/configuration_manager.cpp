@@ -1,7 +1,7 @@
 #include "config/configuration_manager.h"
 
 #include "config/build_settings.h"
-#include "config/path_macros.h"
+#include "base/path_macros.h"
 #include "base/encoding.h"
 #include "base/process_wide.h"
 #include "base/resource.h"

@@ -1,6 +1,7 @@
 // The process-wide record of everything the installer knows about its run.
 #pragma once
 
+#include "base/path_macros.h"
 #include "base/process_wide.h"
 #include "base/thread.h"
 
@@ -16,9 +17,6 @@ namespace Gdiplus {
 class Image;
 }
 class Package;
-
-// Macro name -> folder, kept in fill order because expansion depends on it.
-using PathMacroTable = std::vector<std::pair<std::string, std::wstring>>;
 
 // The flow a build runs: 1 the download-only flow, 2 the install flow, 0 an unknown type
 // name.

@@ -3,7 +3,7 @@
 #include "analytics/event_context.h"
 #include "analytics/event_record.h"
 #include "config/configuration_manager.h"
-#include "config/path_macros.h"
+#include "base/path_macros.h"
 #include "base/encoding.h"
 #include "base/text.h"
 

@@ -1,6 +1,6 @@
 #include "offers/system_probes.h"
 
-#include "config/path_macros.h"
+#include "base/path_macros.h"
 #include "base/encoding.h"
 #include "base/registry_value.h"
 #include "base/time.h"

@@ -1,7 +1,7 @@
 #include "pages/finish_page_isv.h"
 
 #include "config/configuration_manager.h"
-#include "config/path_macros.h"
+#include "base/path_macros.h"
 #include "pages/page_names.h"
 #include "res/resource.h"
 

@@ -1,4 +1,5 @@
-#include "config/path_macros.h"
+#include "base/path_macros.h"
+#include "config/configuration_manager.h"
 #include "offers_test_support.h"
 
 #include <gtest/gtest.h>

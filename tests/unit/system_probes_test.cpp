@@ -2,7 +2,7 @@
 
 #include "base/system_info.h"
 #include "base/time.h"
-#include "config/path_macros.h"
+#include "base/path_macros.h"
 #include "offers/package.h"
 #include "offers/registry.h"
 #include "offers_test_support.h"

@@ -1,11 +1,14 @@
 // Folder macros written in braces in offer rules and launch paths ("{commonpf}\App\app.exe").
 #pragma once
 
-#include "config/configuration_manager.h"
-
 #include <windows.h>
 
 #include <string>
+#include <utility>
+#include <vector>
+
+// Macro name -> folder, kept in fill order because expansion depends on it.
+using PathMacroTable = std::vector<std::pair<std::string, std::wstring>>;
 
 // Replaces every "{name}" of the table, entry by entry in fill order, in one pass.
 // Tokens that are not in the table stay as written.
