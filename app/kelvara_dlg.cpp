@@ -303,8 +303,7 @@ void CKelvaraDlg::ShowErrorPage(const std::wstring& title, const std::wstring& t
 void CKelvaraDlg::OnClose() {
     if (m_askingToClose) return;
     // Until the last page, and with only the first two pages, the user confirms first.
-    const bool runGoesOn =
-        m_currentPage + 1 < m_pages.size() || m_pages.size() == kInitialPageCount;
+    const bool runGoesOn = m_currentPage + 1 < m_pages.size() || m_pages.size() == kFirstFlowPage;
     if (!m_errorShown && runGoesOn && !ConfirmClose()) return;
 
     m_instanceMutex.reset();

@@ -57,8 +57,7 @@ private:
     // Places in the page list: the two pages made at start-up, then the flow's pages.
     static constexpr unsigned kLanguagePage = 0;
     static constexpr unsigned kLoadingPage = 1;
-    static constexpr unsigned kFirstFlowPage = 2;
-    static constexpr size_t kInitialPageCount = 2;
+    static constexpr unsigned kFirstFlowPage = 2;  // also the number of start-up pages
 
     HICON m_hIcon;
     std::vector<std::unique_ptr<IPage>> m_pages;

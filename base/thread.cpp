@@ -27,8 +27,6 @@ HANDLE LaunchThread(std::function<void()>&& work) {
 }
 
 bool StartThread(std::function<void()> work) {
-    HANDLE thread = LaunchThread(std::move(work));
-    if (!thread) return false;
-    CloseHandle(thread);
-    return true;
+    // Not joined: the handle is only closed.
+    return static_cast<bool>(win32::unique_handle(LaunchThread(std::move(work))));
 }

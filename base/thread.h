@@ -2,6 +2,8 @@
 // library is linked into the program.
 #pragma once
 
+#include "base/handle.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -63,21 +65,17 @@ HANDLE LaunchThread(std::function<void()>&& work);
 class Thread {
 public:
     explicit Thread(std::function<void()> work) : m_thread(LaunchThread(std::move(work))) {}
-    ~Thread() {
-        if (!m_thread) return;
-        WaitForSingleObject(m_thread, INFINITE);
-        CloseHandle(m_thread);
-    }
+    ~Thread() { Wait(); }
     Thread(const Thread&) = delete;
     Thread& operator=(const Thread&) = delete;
 
     // False when no thread could be started, in which case work has not run.
-    bool Started() const { return m_thread != nullptr; }
+    bool Started() const { return static_cast<bool>(m_thread); }
     // Waits up to milliseconds; true once the thread has ended (at once without a thread).
     bool Wait(DWORD milliseconds = INFINITE) {
-        return !m_thread || WaitForSingleObject(m_thread, milliseconds) == WAIT_OBJECT_0;
+        return !m_thread || WaitForSingleObject(m_thread.get(), milliseconds) == WAIT_OBJECT_0;
     }
 
 private:
-    HANDLE m_thread = nullptr;
+    win32::unique_handle m_thread;
 };
