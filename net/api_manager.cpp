@@ -3,6 +3,7 @@
 #include "config/configuration_manager.h"
 #include "net/api_client.h"
 #include "base/encoding.h"
+#include "base/json_text.h"
 #include "net/kelvara_exception.h"
 #include "base/system_info.h"
 
@@ -35,7 +36,7 @@ std::string ConfigurationRequestBody(const ConfigurationRequest& request) {
         {"u", WideToUtf8(request.token)},
         {"o", request.osVersion},
     };
-    return body.dump();
+    return JsonText(body);
 }
 
 std::unique_ptr<nlohmann::json> ParseConfigurationReply(const std::string& reply) {
