@@ -6,8 +6,9 @@ set(KELVARA_CORE_SOURCES
   ui/dialog.cpp ui/link_control.cpp ui/message_box.cpp ui/subclassed_control.cpp
   config/classic_options.cpp config/configuration_manager.cpp config/identity.cpp config/path_macros.cpp
   i18n/language_manager.cpp i18n/locale_texts.cpp
-  net/api_client.cpp net/api_manager.cpp net/download_manager.cpp net/sha256.cpp net/transfer.cpp
-  net/url.cpp net/winhttp_download.cpp net/winhttp_session.cpp net/wininet_download.cpp
+  net/api_client.cpp net/api_manager.cpp net/download_manager.cpp net/launch.cpp net/sha256.cpp
+  net/transfer.cpp net/url.cpp net/url_pattern.cpp net/winhttp_download.cpp
+  net/winhttp_session.cpp net/wininet_download.cpp net/zip_directory.cpp net/zip_extract.cpp
   analytics/event_context.cpp analytics/event_record.cpp analytics/event_worker.cpp
   offers/host_packages.cpp offers/offer_evaluator.cpp offers/package.cpp offers/package_async.cpp
   offers/registry.cpp offers/system_probes.cpp
