@@ -549,6 +549,13 @@ TEST_F(ClassicPageTest, ConfigurationsBackKeepsThePagesStateAndStoresNothing) {
     EXPECT_THAT(m_buttons, ElementsAre(ButtonType::Back, ButtonType::Next, ButtonType::Next));
 }
 
+TEST_F(ClassicPageTest, PassingBothPagesUntouchedGivesTheInstallerEveryOption) {
+    Click(Show<OptionsPageBTClassic>(), IDC_NEXT);
+    Click(Show<ConfigurationsPageBTClassic>(), IDC_NEXT);
+    EXPECT_EQ(ClassicOptionString(m_config->m_options, m_config->m_configurations),
+              L"1110010101111110");
+}
+
 TEST(ClassicOptions, EveryBoxHasItsPlacesAndTheFixedDigitsStay) {
     EXPECT_EQ(ClassicOptionString({true, true, true}, {true, true, true, true, true}),
               L"1110010101111110");
