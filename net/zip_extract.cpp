@@ -136,12 +136,12 @@ bool MakeFolders(const std::wstring& root, const std::wstring& path) {
 }
 
 std::wstring UnpackEntry(HANDLE archive, const std::wstring& folder, const ZipEntry& entry) {
+    // A folder's entry makes the folder; a file's, the folders it lies in.
     const size_t slash = entry.path.rfind(L'\\');
-    const bool foldersMade = entry.directory ? MakeFolders(folder, entry.path)
-                             : slash == std::wstring::npos
-                                 ? true
-                                 : MakeFolders(folder, entry.path.substr(0, slash));
-    if (!foldersMade) {
+    const std::wstring folders = entry.directory               ? entry.path
+                                 : slash == std::wstring::npos ? L""
+                                                               : entry.path.substr(0, slash);
+    if (!folders.empty() && !MakeFolders(folder, folders)) {
         const DWORD error = GetLastError();
         return Because(entry.path, error);
     }
