@@ -4,14 +4,15 @@
 
 #include "base/thread.h"
 
-#include <functional>
 #include <utility>
 
 template <typename T>
 class AsyncResult {
 public:
-    // failed is the result when no thread could be started or work threw.
-    AsyncResult(std::function<T()> work, T failed)
+    // work() gives the result; failed is the result when no thread could be started or work
+    // threw.
+    template <typename Work>
+    AsyncResult(Work work, T failed)
         : m_result(std::move(failed)),
           m_thread([this, work = std::move(work)] { m_result = work(); }) {}
     AsyncResult(const AsyncResult&) = delete;

@@ -9,7 +9,7 @@ namespace {
 constexpr unsigned char kSevenZipSignature[] = {0x37, 0x7A, 0xBC, 0xAF, 0x27, 0x1C};
 constexpr unsigned char kZipSignature[] = {0x50, 0x4B, 0x03, 0x04};
 
-const std::wstring kLaunchError = L"Error launching executable: ";
+constexpr wchar_t kLaunchError[] = L"Error launching executable: ";
 
 win32::unique_file OpenForReading(const std::wstring& path) {
     return win32::unique_file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <array>
+#include <cwchar>
 
 namespace {
 
@@ -42,7 +43,7 @@ bool IsDeviceName(const std::wstring& part) {
 bool IsSafePart(const std::wstring& part) {
     if (part.empty() || part.back() == L'.' || part.back() == L' ') return false;
     for (wchar_t c : part) {
-        if (c < 0x20 || std::wstring(L"<>:\"|?*").find(c) != std::wstring::npos) return false;
+        if (c < 0x20 || wcschr(L"<>:\"|?*", c)) return false;
     }
     return !IsDeviceName(part);
 }
