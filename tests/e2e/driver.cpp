@@ -313,6 +313,18 @@ int Run(const std::vector<std::wstring>& args) {
         PostMessageW(top, WM_COMMAND, MAKEWPARAM(number(2, 0), BN_CLICKED), 0);
         return 0;
     }
+    if (command == L"checked") {
+        HWND control = VisibleControl(top, static_cast<int>(number(2, 0)));
+        if (!control) return Fail("control not found");
+        const bool checked = SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        std::printf("{\"checked\": %s}\n", checked ? "true" : "false");
+        return 0;
+    }
+    if (command == L"post") {
+        PostMessageW(top, static_cast<UINT>(number(2, 0)), static_cast<WPARAM>(number(3, 0)),
+                     static_cast<LPARAM>(number(4, 0)));
+        return 0;
+    }
     if (command == L"rect") {
         RECT r;
         GetWindowRect(top, &r);
