@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # The long fuzz run of the parsers (the tests run a short one): builds the fuzzer, makes
 # the test prefix if needed and feeds every target ITERATIONS mutated inputs (default
-# 20000) from SEED (default 1). Prints each target's figures and the slowest input; inputs
+# 200000) from SEED (default 1). Prints each target's figures and the slowest input; inputs
 # that crash, throw or take over 100 ms are saved in the test build's fuzz/ folder.
 #   ./scripts/fuzz.sh [ITERATIONS] [SEED]
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 source "$ROOT/scripts/test_mode.sh"
-iterations=${1:-20000}
+iterations=${1:-200000}
 seed=${2:-1}
 BUILD=$KELVARA_TEST_BUILD_DIR
 

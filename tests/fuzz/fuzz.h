@@ -7,13 +7,14 @@
 #include <string>
 #include <vector>
 
-// One parser under test. run returns normally for every input it handles, also by the
-// failures its callers expect (caught inside run); anything it lets escape is a fault.
+// One parser under test. run returns for every input it handles, true when the parser took
+// the input and false when it refused it the way its callers expect (those failures are
+// caught inside run); anything it lets escape is a fault.
 struct FuzzTarget {
     const char* name;
     std::vector<std::string> seeds;       // valid inputs the mutations start from
     std::vector<std::string> dictionary;  // fragments worth inserting
-    void (*run)(const std::string& input);
+    bool (*run)(const std::string& input);
 };
 
 // Every target, in the order they run. A new target is one function and one entry here.
@@ -24,7 +25,7 @@ class Mutator {
 public:
     explicit Mutator(uint64_t seed) : m_random(seed) {}
 
-    // A few random edits of input: changed, inserted, removed or repeated bytes,
+    // One or two random edits of input: changed, inserted, removed or repeated bytes,
     // dictionary fragments, values after ':' or ',' replaced, splices with a seed.
     std::string Mutate(std::string input, const FuzzTarget& target);
     size_t Below(size_t bound) { return bound ? m_random() % bound : 0; }

@@ -61,10 +61,10 @@ double NowMs() {
 }
 
 // Milliseconds one run took, or a negative number when an exception escaped.
-double RunOnce(const FuzzTarget& target, const std::string& input) {
+double RunOnce(const FuzzTarget& target, const std::string& input, bool& taken) {
     const double start = NowMs();
     try {
-        target.run(input);
+        taken = target.run(input);
     } catch (const std::exception& error) {
         std::printf("UNEXPECTED exception in %s at iteration %zu: %s\n", target.name,
                     g_current.iteration, error.what());
@@ -86,21 +86,29 @@ struct Totals {
 
 void RunTarget(const FuzzTarget& target, size_t iterations, uint64_t seed, Totals& totals) {
     Mutator mutator(seed);
-    std::string previous = target.seeds.front();
-    target.run(previous);  // untimed: the first call fills the caches of the run
-    size_t unexpected = 0, slow = 0;
+    // Inputs the parser took are mutated further, so the mutations reach past its first
+    // checks: the seeds, then a bounded pool of taken inputs.
+    std::vector<std::string> pool = target.seeds;
+    constexpr size_t kPoolSize = 256;
+    target.run(pool.front());  // untimed: the first call fills the caches of the run
+    size_t unexpected = 0, slow = 0, taken = 0;
     double slowestMs = 0;
     for (size_t i = 0; i < iterations; ++i) {
-        // The seeds first, then mutations of a seed or of the previous input.
-        std::string input =
-            i < target.seeds.size() ? target.seeds[i]
-            : mutator.Below(2)
-                ? mutator.Mutate(previous, target)
-                : mutator.Mutate(target.seeds[mutator.Below(target.seeds.size())], target);
+        std::string input = i < target.seeds.size()
+                                ? target.seeds[i]
+                                : mutator.Mutate(pool[mutator.Below(pool.size())], target);
         g_current = {target.name, i, &input};
-        double ms = RunOnce(target, input);
+        bool accepted = false;
+        double ms = RunOnce(target, input, accepted);
         // A slow run is timed again: the machine may have been busy with something else.
-        if (ms > kSlowMs) ms = std::min(ms, RunOnce(target, input));
+        if (ms > kSlowMs) ms = std::min(ms, RunOnce(target, input, accepted));
+        if (accepted) {
+            ++taken;
+            if (pool.size() < kPoolSize)
+                pool.push_back(input);
+            else
+                pool[mutator.Below(kPoolSize)] = input;
+        }
         if (ms < 0) {
             ++unexpected;
             SaveInput(target.name, i, input);
@@ -115,11 +123,12 @@ void RunTarget(const FuzzTarget& target, size_t iterations, uint64_t seed, Total
             totals.slowestSize = input.size();
             totals.slowestTarget = target.name;
         }
-        previous = std::move(input);
     }
     g_current = {};
-    std::printf("%-24s %8zu inputs  %zu unexpected exceptions  %zu slow  slowest %.1f ms\n",
-                target.name, iterations, unexpected, slow, slowestMs);
+    std::printf(
+        "%-24s %8zu inputs (%zu taken)  %zu unexpected exceptions  %zu slow  "
+        "slowest %.1f ms\n",
+        target.name, iterations, taken, unexpected, slow, slowestMs);
     totals.runs += iterations;
     totals.unexpected += unexpected;
     totals.slow += slow;

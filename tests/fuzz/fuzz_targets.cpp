@@ -17,6 +17,7 @@
 #include <tinyxml2.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 using nlohmann::json;
@@ -76,47 +77,55 @@ bool ParseJson(const std::string& input, json& value) {
 
 // An offer as the loading page builds it: a malformed entry fails with the JSON library's
 // type or range error, nothing else.
-void BuildOffer(const json& entry) {
+bool BuildOffer(const json& entry) {
     static const EventContext context = BuildEventContext();
     try {
         Package offer(context, entry, false, "", 0);
         (void)offer.GetInstallerUrl();
+        return true;
     } catch (const json::type_error&) {
     } catch (const json::out_of_range&) {
     }
+    return false;
 }
 
-void OfferEntry(const std::string& input) {
+bool OfferEntry(const std::string& input) {
     json entry;
-    if (ParseJson(input, entry)) BuildOffer(entry);
+    return ParseJson(input, entry) && BuildOffer(entry);
 }
 
-void ConfigurationDocument(const std::string& input) {
+// Taken when the reply parses and every offer of its "o" list is well formed.
+bool ConfigurationDocument(const std::string& input) {
     std::unique_ptr<json> document;
     try {
         document = ParseConfigurationReply(input);
     } catch (const KelvaraException&) {
-        return;
+        return false;
     } catch (const json::parse_error&) {
-        return;
+        return false;
     }
-    if (!document->is_object()) return;
+    if (!document->is_object()) return false;
     const auto offers = document->find("o");
-    if (offers == document->end() || !offers->is_array()) return;
-    for (const json& entry : *offers) BuildOffer(entry);
+    if (offers == document->end() || !offers->is_array()) return false;
+    bool wellFormed = true;
+    for (const json& entry : *offers) wellFormed = BuildOffer(entry) && wellFormed;
+    return wellFormed;
 }
 
-void LocaleDocument(const std::string& input) {
+bool LocaleDocument(const std::string& input) {
     tinyxml2::XMLDocument document;
-    if (ParseXmlBytes(input.data(), input.size(), document)) return;
+    if (ParseXmlBytes(input.data(), input.size(), document)) return false;
     TextTable texts;
-    ReadLocaleTexts(document, texts);
+    const bool read = !ReadLocaleTexts(document, texts);
     ReadExtraTexts(document, texts);
     ExpandReferences(texts);
+    return read;
 }
 
 // Locale documents are embedded as zlib streams; seeds are compressed here.
-void ZlibStream(const std::string& input) { InflateZlib(input.data(), input.size(), 1 << 20); }
+bool ZlibStream(const std::string& input) {
+    return InflateZlib(input.data(), input.size(), 1 << 20).has_value();
+}
 
 std::string Compressed(const std::string& text) {
     uLongf size = compressBound(static_cast<uLong>(text.size()));
@@ -127,15 +136,17 @@ std::string Compressed(const std::string& text) {
     return out;
 }
 
-void Base62(const std::string& input) {
+bool Base62(const std::string& input) {
     try {
         EncodeBase62(input);
+        return true;
     } catch (const std::length_error&) {
+        return false;
     }
 }
 
 // "name=value" lines, an empty line, then the text to expand.
-void Attributes(const std::string& input) {
+bool Attributes(const std::string& input) {
     AttributeMap attributes;
     size_t at = 0;
     for (size_t end; (end = input.find('\n', at)) != std::string::npos && end > at; at = end + 1) {
@@ -144,16 +155,18 @@ void Attributes(const std::string& input) {
         attributes[line.substr(0, equals)] =
             equals == std::string::npos ? std::string() : line.substr(equals + 1);
     }
-    ExpandAttributes(input.substr(std::min(at + 1, input.size())), attributes);
+    return ExpandAttributes(input.substr(std::min(at + 1, input.size())), attributes).has_value();
 }
 
-void PathMacros(const std::string& input) {
+bool PathMacros(const std::string& input) {
     static const PathMacroTable table = ConfigurationManager::GetInstance()->GetPathMacros();
     ExpandPathMacros(Utf8ToWide(input), table);
+    return true;
 }
 
 // "address\nname": the saved name of a download and the target of a redirect.
-void AddressNames(const std::string& input) {
+// Taken when the address gives a name to save under.
+bool AddressNames(const std::string& input) {
     const size_t newline = input.find('\n');
     const std::wstring url = Utf8ToWide(input.substr(0, newline));
     const std::wstring name =
@@ -162,6 +175,7 @@ void AddressNames(const std::string& input) {
     if (saved.find_first_of(L"/\\:") != std::wstring::npos || saved == L"." || saved == L"..")
         throw std::logic_error("a saved name leaves its folder");
     ResolveLocation(url, name);
+    return !saved.empty();
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include "fuzz.h"
 
 std::string Mutator::Mutate(std::string input, const FuzzTarget& target) {
-    const size_t edits = 1 + Below(4);
+    const size_t edits = 1 + Below(2);
     for (size_t i = 0; i < edits; ++i) MutateOnce(input, target);
     if (input.size() > kMaxInputSize) input.resize(kMaxInputSize);
     return input;
