@@ -21,7 +21,7 @@ namespace {
 
 const char kBase62Digits[] = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
 // Far above a real tracking source (two identifiers and an offer id); the encoder's work
-// grows with the square of its input, and at this size it takes about a millisecond.
+// grows with the square of its input, and at this size it takes a few milliseconds.
 constexpr size_t kMaxBase62Input = 1024;
 // Far above a real offer text (a name, a URL, a command line); each expansion pass copies
 // at most this much, so the passes cost time in proportion to the entry.
