@@ -4,10 +4,10 @@
 
 namespace {
 
-// DLLs that system DLLs load for themselves by bare name, late (GDI+ its image codecs, the
-// themed controls their drawing helpers).
-// Loaded here by full path, those loads find the module already loaded, also where the
-// limit is missing or a system DLL's own delayed imports do not follow it.
+// DLLs that system DLLs load for themselves by bare name and late: GDI+ its image codecs,
+// the themed controls their drawing helpers. Loaded here by full path, those loads find the
+// module already loaded, also where the limit is missing or where a system DLL's own
+// delayed imports do not follow it (Wine's do not).
 const wchar_t* const kLoadedBySystemDlls[] = {L"windowscodecs.dll", L"msimg32.dll"};
 
 bool LimitSearch() {
