@@ -1,6 +1,7 @@
 #include "net/sha256.h"
 
 #include <array>
+#include <cctype>
 #include <cstdint>
 
 namespace {
@@ -67,4 +68,12 @@ std::string Sha256Hex(const std::string& bytes) {
         for (int shift = 28; shift >= 0; shift -= 4) hex += kDigits[(word >> shift) & 0xF];
     }
     return hex;
+}
+
+bool IsSha256Hex(const std::string& text) {
+    if (text.size() != 64) return false;
+    for (const char c : text) {
+        if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
+    }
+    return true;
 }

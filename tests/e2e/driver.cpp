@@ -220,6 +220,12 @@ int Run(const std::vector<std::wstring>& args) {
                      reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
         return 0;
     }
+    if (command == L"load") {
+        // Loads a DLL by bare name with the default search, as a program that does not
+        // limit it would: the tests' proof that a planted DLL would be found.
+        if (!LoadLibraryW(arg(1).c_str())) return Fail("not loaded");
+        return 0;
+    }
     if (command == L"gone") {
         const DWORD start = GetTickCount(), ms = static_cast<DWORD>(number(2, 5000));
         while (FindTopLevel(arg(1))) {
