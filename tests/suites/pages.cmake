@@ -16,3 +16,6 @@ kelvara_unit_test(host_test SOURCES unit/kelvara_dlg_test.cpp unit/directory_tre
 set_tests_properties(host_test PROPERTIES RESOURCE_LOCK "desktop;backend443")
 
 kelvara_e2e_test(e2e_pages test_pages.py)
+
+# The product build through its offers, against the test back end on port 443.
+kelvara_e2e_test(e2e_offers test_offers.py)

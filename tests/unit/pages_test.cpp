@@ -1,5 +1,6 @@
 // The pages as real windows inside a frame made from the host's template, checked for what a
 // user sees and for what they start.
+#include "analytics/event_context.h"
 #include "config/configuration_manager.h"
 #include "i18n/language_manager.h"
 #include "pages/error_page.h"
@@ -8,9 +9,12 @@
 #include "pages/language_page.h"
 #include "pages/license_page_isv.h"
 #include "pages/loading_page.h"
+#include "pages/product_page.h"
 #include "pages/welcome_page_isv.h"
 #include "res/resource.h"
+#include "offers/package.h"
 #include "ui/dialog.h"
+#include "ui/link_control.h"
 #include "wizard_test_support.h"
 
 #include <gmock/gmock.h>
@@ -227,16 +231,16 @@ TEST_F(PageTest, WelcomePageOfTheInstallFlowNamesTheLicenseAgreement) {
               L"This wizard will install Vexa Paint on your computer.");
 }
 
-TEST_F(PageTest, WelcomeLinksFitTheirTextAndOpenTheirOwnTargets) {
-    // Each link's target is a program that records its start, so a click shows what opens.
+TEST_F(PageTest, WelcomeLinksFitTheirTextAndOpenNothingButWebAddresses) {
+    // Each link's target is a program that records its start: the wizard runs with
+    // administrator rights, so a link must never start one.
     const std::wstring folder = ProgramFolderWithSpaces();
     m_config->m_privacyUrl = folder + L"\\privacy.exe";
-    m_config->m_termsUrl = folder + L"\\terms.exe";
+    m_config->m_termsUrl = L"file:///" + folder + L"\\terms.exe";
     m_config->m_defaultPrivacyUrl = folder + L"\\maker.exe";
-    for (const auto& target :
-         {m_config->m_privacyUrl, m_config->m_termsUrl, m_config->m_defaultPrivacyUrl}) {
-        StartRecorder::Place(target);
-    }
+    StartRecorder::Place(m_config->m_privacyUrl);
+    StartRecorder::Place(folder + L"\\terms.exe");
+    StartRecorder::Place(m_config->m_defaultPrivacyUrl);
     StartRecorder recorder;
     auto& page = Show<WelcomePageIsv>();
 
@@ -251,13 +255,10 @@ TEST_F(PageTest, WelcomeLinksFitTheirTextAndOpenTheirOwnTargets) {
     EXPECT_GE(link.right, text.cx) << "the whole caption is shown";
     EXPECT_LE(link.right, text.cx + 8) << "and the link ends where its text does";
 
+    SendMessageW(page.Item(IDC_PRIVACY_LINK), WM_LBUTTONUP, 0, 0);
     SendMessageW(page.Item(IDC_TERMS_LINK), WM_LBUTTONUP, 0, 0);
-    ASSERT_EQ(recorder.Starts(1).size(), 1u);
     SendMessageW(page.Item(IDC_MAKER_LINK), WM_KEYUP, VK_SPACE, 0);
-    const auto starts = recorder.Starts(2);
-    ASSERT_EQ(starts.size(), 2u);
-    EXPECT_EQ(starts[0]["exe"], Utf8(m_config->m_termsUrl));
-    EXPECT_EQ(starts[1]["exe"], Utf8(m_config->m_defaultPrivacyUrl));
+    EXPECT_THAT(recorder.Starts(1, 2000), IsEmpty());
     EXPECT_THAT(m_buttons, IsEmpty());
 }
 
@@ -448,6 +449,103 @@ TEST_F(PageTest, ErrorPageShowsTheHostsTextsAndItsCloseEndsTheWizard) {
     Click(page, IDC_CLOSE);
     EXPECT_THAT(m_buttons, ElementsAre(ButtonType::Close));
     EXPECT_THAT(m_errors, IsEmpty());
+}
+
+// ---- Product page --------------------------------------------------------------------
+
+class ProductPageTest : public PageTest {
+protected:
+    void SetUp() override {
+        PageTest::SetUp();
+        m_offer = std::make_shared<Package>(EventContext{}, false, L"1001", L"elan", L"", L"", 0);
+        m_offer->m_displayName = "\xC3\x89lan Studio";  // É
+        m_offer->m_privacyUrl = "https://localhost/elan/privacy";
+        m_offer->m_termsUrl = "https://localhost/elan/terms";
+        m_offer->m_offerImage = LoadImageFromResource(
+            GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_IMAGE_SUCCESS), L"IMAGE_BLOB2");
+    }
+    void TearDown() override {
+        m_offer->WaitForEvents();
+        m_offer->m_offerImage.reset();
+        m_config->m_offeredPackages.clear();
+        m_config->m_acceptedPackages.clear();
+        PageTest::TearDown();
+    }
+
+    // The targets of the disclaimer's links, in order.
+    static std::vector<std::wstring> LinkTargets(const IPage& page) {
+        std::vector<std::wstring> targets;
+        for (int index = 0;; ++index) {
+            LITEM item{};
+            item.mask = LIF_ITEMINDEX | LIF_URL;
+            item.iLink = index;
+            if (!SendMessageW(page.Item(IDC_DISCLAIMER), LM_GETITEM, 0,
+                              reinterpret_cast<LPARAM>(&item)))
+                return targets;
+            targets.push_back(item.szUrl);
+        }
+    }
+
+    std::shared_ptr<Package> m_offer;
+};
+
+TEST_F(ProductPageTest, ShowsTheOfferWithItsNameAndLinksInTheDisclaimer) {
+    auto& page = Show<ProductPage>(m_offer);
+    EXPECT_EQ(Text(page, IDC_ACCEPT), L"Accept");
+    EXPECT_EQ(Text(page, IDC_DECLINE), L"Decline");
+    EXPECT_THAT(
+        Utf8(Text(page, IDC_DISCLAIMER)),
+        ::testing::HasSubstr("By clicking Accept, you agree to install \xC3\x89lan Studio"));
+    EXPECT_THAT(LinkTargets(page),
+                ElementsAre(L"https://localhost/elan/privacy", L"https://localhost/elan/terms"));
+    wizard_test::SaveScreenshot(Frame(), "product_page");
+
+    // A new language fills the placeholders of its own text again.
+    LoadLanguage(L"Deutsch");
+    EXPECT_THAT(Utf8(Text(page, IDC_DISCLAIMER)), ::testing::HasSubstr("\xC3\x89lan Studio"));
+    EXPECT_THAT(Utf8(Text(page, IDC_DISCLAIMER)), ::testing::Not(::testing::HasSubstr("[PACKAGE")));
+}
+
+TEST_F(ProductPageTest, ValuesFromTheConfigurationCannotAddLinks) {
+    m_offer->m_displayName = "X\"><a href=\"file:///C:/windows/notepad.exe\">here</a>";
+    m_offer->m_privacyUrl = "https://localhost/p\"><a href=\"C:\\evil.exe";
+    auto& page = Show<ProductPage>(m_offer);
+    const auto targets = LinkTargets(page);
+    ASSERT_EQ(targets.size(), 2u);
+    EXPECT_EQ(targets[0], L"https://localhost/p%22%3E%3Ca href=%22C:\\evil.exe");
+    EXPECT_EQ(targets[1], L"https://localhost/elan/terms");
+}
+
+TEST_F(ProductPageTest, RecordsTheOfferOnceAndAcceptOrDeclineMovesOn) {
+    auto& page = Show<ProductPage>(m_offer);
+    page.OnNavigateToPage();
+    page.OnNavigateToPage();  // shown again after Back from a later page
+    EXPECT_THAT(m_config->m_offeredPackages, ElementsAre(m_offer));
+    EXPECT_THAT(m_config->m_acceptedPackages, IsEmpty());
+
+    Click(page, IDC_ACCEPT);
+    Click(page, IDC_ACCEPT);
+    EXPECT_THAT(m_config->m_acceptedPackages, ElementsAre(m_offer));
+    Click(page, IDC_DECLINE);  // the last choice counts
+    EXPECT_THAT(m_config->m_acceptedPackages, IsEmpty());
+    EXPECT_THAT(m_buttons,
+                ElementsAre(ButtonType::Accept, ButtonType::Accept, ButtonType::Decline));
+}
+
+TEST(Links, OnlyWebAddressesOpenAndMarkupValuesAreNeutralised) {
+    for (const wchar_t* url : {L"http://localhost/", L"HTTPS://localhost/x", L"https:x"}) {
+        EXPECT_TRUE(ui::IsWebAddress(url)) << Utf8(url);
+    }
+    for (const wchar_t* url : {L"", L"C:\\Windows\\notepad.exe", L"file:///C:/x.exe",
+                               L" https://a/", L"shell:startup", L"httpx://a", L"notepad.exe"}) {
+        EXPECT_FALSE(ui::IsWebAddress(url)) << Utf8(url);
+    }
+    EXPECT_EQ(ui::MarkupSafeText(L"a<b>\"c\""), L"a\u2039b\u203A\u201Dc\u201D");
+    EXPECT_EQ(ui::MarkupSafeUrl(L"https://h/?a=\"<>\""), L"https://h/?a=%22%3C%3E%22");
+    EXPECT_EQ(FillDisclaimerText(L"[PACKAGE_NAME] [PACKAGE_PRIVACY_URL] [PACKAGE_EULA_URL] "
+                                 L"[PACKAGE_NAME]",
+                                 "\xC3\xA9", "p", ""),
+              L"\u00E9 p  \u00E9");
 }
 
 // ---- License page --------------------------------------------------------------------
