@@ -22,12 +22,13 @@ NEXT, WELCOME_TITLE, ACCEPT, DECLINE, DISCLAIMER = 1010, 1017, 1021, 1022, 1042
 FINISH, CLOSE, ERROR_TITLE, ERROR_TEXT = 1028, 1035, 1036, 1037
 START_TITLE, LOADED_TITLE, ISV_TITLE = "Setup", "Vexa Paint Setup", "Tovanta "
 REFUSED = {"pv": "99.0"}  # needs an installer version far above this one's
+PICTURE = {1: "offer_pdf.png", 2: "offer_photo.png", 3: "offer_backup.png"}
 
 
 def offer(number, name, **settings):
     """One offer entry; each number has its own category, so none refuses another."""
     return {"ad": {"f": f"tag{number}", "o": f"10{number}"},
-            "ps": {"i": "offer_pdf.png", "dn": name, "u": f"https://localhost/f/offer{number}.exe",
+            "ps": {"i": PICTURE[number], "dn": name, "u": f"https://localhost/f/offer{number}.exe",
                    "cp": f"https://localhost/privacy/{number}", "ctu": f"https://localhost/terms/{number}",
                    "v": number, **settings}}
 
@@ -81,7 +82,7 @@ class OfferRun(unittest.TestCase):
             self.backend = None
 
     def visible(self, title):
-        return {c["id"] for c in self.driver.run("controls", title, check=False)}
+        return {c["id"] for c in self.driver.run("controls", title, check=False) if "id" in c}
 
     def wait_for(self, wanted, titles=(LOADED_TITLE, START_TITLE), seconds=20):
         """(title, control) once one of the wanted controls (earlier ones first) shows in a
@@ -128,21 +129,22 @@ class Offers(OfferRun):
             [offer(1, "Paldra PDF"), offer(2, "Kestio Photo", **REFUSED), offer(3, "Veltro Backup")])})
         title, _ = self.wait_for((WELCOME_TITLE,))
         self.assertEqual(title, LOADED_TITLE)
-        screenshot("welcome_page", self.driver, title)
+        screenshot("wizard_welcome_page", self.driver, title)
 
         self.driver.click(title, NEXT)
         self.wait_for((ACCEPT,), (title,))
         self.assertIn("you agree to install Paldra PDF and accept", self.driver.text(title, DISCLAIMER))
-        screenshot("product_page", self.driver, title)
+        screenshot("wizard_product_page_1", self.driver, title)
         self.driver.click(title, ACCEPT)
         time.sleep(1)
         self.assertEqual(sorted(e["6"] for e in events(folder)), ["1", "2"], "Accept sends nothing")
         self.assertIn("install Veltro Backup and", self.driver.text(title, DISCLAIMER))
+        screenshot("wizard_product_page_2", self.driver, title)
         self.driver.click(title, DECLINE)
         [declined] = [e for _, _, e in wait_for_requests(folder, 3) if e["6"] == "4"]
         self.assertEqual((declined["5"], declined["17"]), ("103", "2"), "the second page's index is 1")
         self.wait_for((FINISH,), (title,))
-        screenshot("finish_page", self.driver, title)
+        screenshot("wizard_finish_page", self.driver, title)
 
         [refused] = events(folder, 2)
         self.assertEqual((refused["5"], refused["17"], refused["13"]),
@@ -223,7 +225,7 @@ class ConfigurationErrors(OfferRun):
                 self.assertEqual(self.driver.text(title, ERROR_TITLE), "Something went wrong")
                 self.assertEqual(self.driver.text(title, ERROR_TEXT), "Please try to download later")
                 if row == "transport failure":
-                    screenshot("error_page", self.driver, title)
+                    screenshot("wizard_configuration_error", self.driver, title)
                 self.assertEqual(len(configuration_requests(folder)), 1)
                 self.assertEqual(events(folder, 2), [], "no offer was evaluated")
                 self.driver.click(title, CLOSE)

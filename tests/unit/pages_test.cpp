@@ -292,14 +292,35 @@ TEST_F(PageTest, EnterAndEscapeOnAPageChangeNothing) {
     EXPECT_THAT(m_buttons, ElementsAre(ButtonType::Next));
 }
 
-TEST_F(PageTest, LoadingPageRunsItsMarqueeOnceShown) {
+// Nothing answers on port 443 here: the configuration request fails at once.
+TEST_F(PageTest, LoadingPageRunsItsMarqueeAndWithoutAConfigurationShowsTheErrorPage) {
+    int completions = 0;
     auto& page = Show<LoadingPage>();
+    page.SetLoadCompleteCallback([&completions](PackageList) { ++completions; });
     HWND bar = page.Item(IDC_PROGRESS);
     EXPECT_FALSE(GetWindowLongW(bar, GWL_STYLE) & PBS_MARQUEE);
     EXPECT_FALSE(IsWindowVisible(page.Item(IDC_LOADING_TEXT)));
     page.OnNavigateToPage();
     EXPECT_TRUE(GetWindowLongW(bar, GWL_STYLE) & PBS_MARQUEE);
     EXPECT_TRUE(IsWindowVisible(bar));
+    for (int i = 0; i < 200 && m_errors.empty(); ++i) wizard_test::Pump(50);
+    EXPECT_THAT(m_errors, ElementsAre(L"Something went wrong: Please try to download later"));
+    EXPECT_EQ(completions, 0);
+}
+
+TEST_F(PageTest, LoadingPageOfTheInstallFlowGoesOnWithoutOffersWhenTheConfigurationFails) {
+    m_config->m_wizardType = WizardType::ISV;
+    std::vector<PackageList> completions;
+    auto& page = Show<LoadingPage>();
+    page.SetLoadCompleteCallback(
+        [&completions](PackageList offers) { completions.push_back(std::move(offers)); });
+    page.OnNavigateToPage();
+    for (int i = 0; i < 200 && completions.empty(); ++i) wizard_test::Pump(50);
+    page.OnNavigateToPage();  // shown again: no second load
+    wizard_test::Pump(500);
+    ASSERT_EQ(completions.size(), 1u);
+    EXPECT_THAT(completions[0], IsEmpty());
+    EXPECT_THAT(m_errors, IsEmpty());
 }
 
 // ---- Finish pages --------------------------------------------------------------------
