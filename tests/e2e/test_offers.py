@@ -36,7 +36,8 @@ def offer(number, name, **settings):
 def configuration(offers, limit=3, **product):
     return {"l": "US",
             "i": {"ct": "Vexa Paint", "cu": "https://localhost/f/VexaPaintSetup.exe",
-                  "cl": "https://localhost/f/logo.png", **product},
+                  "cl": "https://localhost/f/logo.png", "cp": "https://localhost/privacy/",
+                  "ctu": "https://localhost/terms/", **product},
             "f": {"a": "pub", "m": limit},
             "o": offers}
 

@@ -208,7 +208,7 @@ TEST_F(PageTest, WelcomePageShowsTheProductTitleAndAllThreeLinks) {
     EXPECT_TRUE(Visible(page, IDC_PRIVACY_LINK));
     EXPECT_TRUE(Visible(page, IDC_TERMS_LINK));
     EXPECT_TRUE(Visible(page, IDC_MAKER_LINK));
-    wizard_test::SaveScreenshot(Frame(), "welcome_page");
+    wizard_test::SaveScreenshot(Frame(), "frame_welcome_page");
 
     Click(page, IDC_NEXT);
     EXPECT_THAT(m_buttons, ElementsAre(ButtonType::Next));
@@ -338,7 +338,7 @@ TEST_F(PageTest, DownloadFinishPageOffersLaunchFirstAndStartsTheDownloadedFile) 
     EXPECT_EQ(Text(page, IDC_FINISH), L"Finish");
     EXPECT_TRUE(Checked(page, IDC_LAUNCH_RADIO));
     EXPECT_FALSE(Checked(page, IDC_OPEN_FOLDER_RADIO));
-    wizard_test::SaveScreenshot(Frame(), "finish_page");
+    wizard_test::SaveScreenshot(Frame(), "frame_finish_page");
 
     Click(page, IDC_FINISH);
     EXPECT_THAT(m_buttons, ElementsAre(ButtonType::Finish));
@@ -461,7 +461,7 @@ TEST_F(PageTest, ErrorPageShowsTheHostsTextsAndItsCloseEndsTheWizard) {
     EXPECT_EQ(Text(page, IDC_ERROR_TITLE), L"Something went wrong");
     EXPECT_EQ(Text(page, IDC_ERROR_TEXT), L"Please try to download later");
     EXPECT_EQ(Text(page, IDC_CLOSE), L"Close");
-    wizard_test::SaveScreenshot(Frame(), "error_page");
+    wizard_test::SaveScreenshot(Frame(), "frame_error_page");
 
     LoadLanguage(L"Deutsch");
     EXPECT_EQ(Text(page, IDC_CLOSE), L"Schließen");
@@ -519,7 +519,7 @@ TEST_F(ProductPageTest, ShowsTheOfferWithItsNameAndLinksInTheDisclaimer) {
         ::testing::HasSubstr("By clicking Accept, you agree to install \xC3\x89lan Studio"));
     EXPECT_THAT(LinkTargets(page),
                 ElementsAre(L"https://localhost/elan/privacy", L"https://localhost/elan/terms"));
-    wizard_test::SaveScreenshot(Frame(), "product_page");
+    wizard_test::SaveScreenshot(Frame(), "frame_product_page");
 
     // A new language fills the placeholders of its own text again.
     LoadLanguage(L"Deutsch");
@@ -592,7 +592,7 @@ TEST_F(PageTest, LicensePageFillsItsLinkLineWithTheProductsAddresses) {
     }
     EXPECT_THAT(targets,
                 ElementsAre(L"https://localhost/vexa/terms", L"https://localhost/vexa/privacy"));
-    wizard_test::SaveScreenshot(Frame(), "license_page");
+    wizard_test::SaveScreenshot(Frame(), "frame_license_page");
 
     Click(page, IDC_AGREE);
     Click(page, IDC_BACK);
