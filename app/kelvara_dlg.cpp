@@ -223,7 +223,9 @@ void CKelvaraDlg::AppendFlowPages(const RECT& rect) {
     for (const auto& package : m_packages) {
         CreateAndAddPage(std::make_unique<ProductPage>(m_languageManager, package), rect);
     }
-    // Here: the classic option pages (BT + classic variant), then the flow's download page.
+    // The classic option pages (BT + classic variant) go here.
+
+    // The flow's download page goes here, before its finish page.
     if (config->m_wizardType == WizardType::DLM) {
         CreateAndAddPage(std::make_unique<FinishPageDlm>(m_languageManager), rect);
     } else if (config->m_wizardType == WizardType::ISV) {
