@@ -9,6 +9,7 @@
 #include "pages/language_page.h"
 #include "pages/license_page_isv.h"
 #include "pages/loading_page.h"
+#include "pages/offer_load.h"
 #include "pages/product_page.h"
 #include "pages/welcome_page_isv.h"
 #include "res/resource.h"
@@ -321,6 +322,33 @@ TEST_F(PageTest, LoadingPageOfTheInstallFlowGoesOnWithoutOffersWhenTheConfigurat
     ASSERT_EQ(completions.size(), 1u);
     EXPECT_THAT(completions[0], IsEmpty());
     EXPECT_THAT(m_errors, IsEmpty());
+}
+
+TEST(OfferLoadHandOver, TheLastPictureHandsTheListOverOnceAndAGonePageHearsNothing) {
+    std::vector<size_t> handedOver;
+    const auto record = [&handedOver](PackageList offers) { handedOver.push_back(offers.size()); };
+    const auto offer = std::make_shared<Package>(EventContext{}, false, L"1", L"t", L"", L"", 0);
+
+    OfferLoad load(nullptr, record);
+    load.Finish(OfferLoad::Outcome::Loaded, {offer, offer});
+    load.ExpectPictures(3);
+    load.PictureDone();
+    load.PictureDone();
+    EXPECT_THAT(handedOver, IsEmpty());
+    load.PictureDone();
+    load.PictureDone();  // a stray completion changes nothing
+    load.ExpectPictures(0);
+    EXPECT_THAT(handedOver, ElementsAre(2u));
+
+    OfferLoad nothingToFetch(nullptr, record);
+    nothingToFetch.ExpectPictures(0);
+    EXPECT_THAT(handedOver, ElementsAre(2u, 0u));
+
+    OfferLoad abandoned(nullptr, record);
+    abandoned.ExpectPictures(1);
+    abandoned.Abandon();
+    abandoned.PictureDone();
+    EXPECT_THAT(handedOver, ElementsAre(2u, 0u));
 }
 
 // ---- Finish pages --------------------------------------------------------------------
