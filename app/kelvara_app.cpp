@@ -19,7 +19,8 @@ CKelvaraApp::~CKelvaraApp() {
 }
 
 int CKelvaraApp::Run() {
-    INITCOMMONCONTROLSEX controls{sizeof(controls), 0xFF};
+    // The Windows 95 classes and the SysLink of the disclaimers and the licence page.
+    INITCOMMONCONTROLSEX controls{sizeof(controls), 0xFF | ICC_LINK_CLASS};
     InitCommonControlsEx(&controls);
     // The license page's rich edit control; without it nothing is shown.
     if (!LoadSystemLibrary(L"msftedit.dll")) return 0;

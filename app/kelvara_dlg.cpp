@@ -2,6 +2,7 @@
 
 #include "app/about_dlg.h"
 #include "app/directory_tree.h"
+#include "base/gate.h"
 #include "config/build_settings.h"
 #include "config/configuration_manager.h"
 #include "i18n/language_manager.h"
@@ -18,6 +19,7 @@
 #include "pages/loading_page.h"
 #include "pages/options_page_bt_classic.h"
 #include "pages/page_names.h"
+#include "pages/product_page.h"
 #include "pages/warning_page_bt_classic.h"
 #include "pages/welcome_page_isv.h"
 #include "res/resource.h"
@@ -30,10 +32,13 @@ CKelvaraDlg::CKelvaraDlg()
 
 CKelvaraDlg::~CKelvaraDlg() {
     // GDI+ shuts down after this dialog, while the configuration keeps its packages:
-    // every image they hold is released here.
+    // no picture download makes an image any more, and every image they hold is released
+    // here (the loading page releases those of the offers it still holds).
+    GdiplusGate().Close();
     auto config = ConfigurationManager::GetInstance();
     config->m_productImage.reset();
-    for (const auto* list : {&config->m_acceptedPackages, &config->m_offeredPackages}) {
+    for (const auto* list :
+         {&config->m_acceptedPackages, &config->m_offeredPackages, &m_packages}) {
         for (const auto& package : *list) package->m_offerImage.reset();
     }
 }
@@ -52,6 +57,8 @@ BOOL CKelvaraDlg::OnInitDialog() {
         ShowMessageBox(GetSafeHwnd(),
                        L"Another setup is already running, please close it and try again", L"Error",
                        MB_ICONERROR | MB_SYSTEMMODAL);
+        // This run made its own working directory before it knew; it leaves none behind.
+        CleanupWorkingDirectory();
         EndDialog(1);
         return FALSE;
     }
@@ -191,11 +198,13 @@ bool CKelvaraDlg::CreateInitialPages() {
         CreateAndAddPage(std::make_unique<LanguagePage>(m_languageManager), rect);
     }
     auto loading = std::make_unique<LoadingPage>(m_languageManager);
-    // Called on whichever thread finishes loading: hand the offers over and let the
-    // user-interface thread take them from there.
-    loading->SetLoadCompleteCallback([this](std::vector<std::shared_ptr<Package>> packages) {
-        m_packages = std::move(packages);
-        PostMessageW(GetSafeHwnd(), kLoadCompleteMessage, 0, 0);
+    // Called on whichever thread finishes loading: the offers travel in the message, so
+    // nothing of the host is touched off its own thread.
+    loading->SetLoadCompleteCallback([host = GetSafeHwnd()](PackageList packages) {
+        auto list = std::make_unique<PackageList>(std::move(packages));
+        if (PostMessageW(host, kLoadCompleteMessage, 0, reinterpret_cast<LPARAM>(list.get()))) {
+            list.release();  // the host owns it now
+        }
     });
     CreateAndAddPage(std::move(loading), rect);
 
@@ -214,7 +223,12 @@ void CKelvaraDlg::AppendFlowPages(const RECT& rect) {
     } else {
         CreateAndAddPage(std::make_unique<WelcomePageIsv>(m_languageManager), rect);
     }
+    for (const auto& package : m_packages) {
+        CreateAndAddPage(std::make_unique<ProductPage>(m_languageManager, package), rect);
+    }
     AppendClassicPages(rect);
+
+    // The flow's download page goes here, before its finish page.
     if (config->m_wizardType == WizardType::DLM) {
         CreateAndAddPage(std::make_unique<FinishPageDlm>(m_languageManager), rect);
     } else if (config->m_wizardType == WizardType::ISV) {
@@ -234,7 +248,10 @@ void CKelvaraDlg::AppendClassicPages(const RECT& rect) {
     CreateAndAddPage(std::make_unique<ConfigurationsPageBTClassic>(m_languageManager), rect);
 }
 
-LRESULT CKelvaraDlg::OnLoadCompleteMessage(WPARAM, LPARAM) {
+LRESULT CKelvaraDlg::OnLoadCompleteMessage(WPARAM, LPARAM lParam) {
+    const std::unique_ptr<PackageList> offers(reinterpret_cast<PackageList*>(lParam));
+    if (m_pages.size() > kFirstFlowPage) return 0;  // the flow's pages exist already
+    m_packages = offers ? std::move(*offers) : PackageList();
     auto config = ConfigurationManager::GetInstance();
     // The texts are rebuilt now that the product title is known.
     m_languageManager->SelectLanguage(config->m_languageName);
@@ -326,6 +343,7 @@ void CKelvaraDlg::OnClose() {
     m_instanceMutex.reset();
     ShowWindow(GetSafeHwnd(), SW_HIDE);
     ConfigurationManager::GetInstance()->m_closing = true;
+    GdiplusGate().Close();
     DownloadManager::GetInstance()->RequestCancel();
     SendClosingEvents();
     CleanupWorkingDirectory();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "pages/ipage.h"
+#include "pages/loading_page.h"
 #include "pages/static_from_image.h"
 #include "ui/dialog.h"
 #include "base/handle.h"
@@ -15,7 +16,8 @@ class Package;
 
 class CKelvaraDlg : public ui::Dialog {
 public:
-    // Posted to the host when the loading page has delivered the eligible offers.
+    // Posted to the host when the loading page has delivered the eligible offers; lParam
+    // is a PackageList made with new, which the host takes over (null: no offers).
     static constexpr UINT kLoadCompleteMessage = WM_USER + 3;
 
     CKelvaraDlg();
@@ -76,7 +78,7 @@ private:
     HWND m_headerLine = nullptr;
     win32::unique_hbrush m_footerBrush;
     HWND m_footer = nullptr;
-    std::vector<std::shared_ptr<Package>> m_packages;
+    PackageList m_packages;
     win32::unique_handle m_instanceMutex;
     bool m_askingToClose = false;  // the close question is open
 };

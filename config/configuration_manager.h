@@ -35,6 +35,7 @@ public:
     bool m_failureEventFlag = false;
     std::wstring m_productTitle;
     std::wstring m_downloadUrl;
+    std::string m_downloadSha256;  // lower-case hex digits of the product file; empty: unchecked
     std::wstring m_productImageUrl;
     std::wstring m_privacyUrl;
     std::wstring m_termsUrl;

@@ -5,6 +5,7 @@
 #include "config/configuration_manager.h"
 #include "net/download_manager.h"
 #include "base/encoding.h"
+#include "base/gate.h"
 #include "base/handle.h"
 
 #include <objidl.h>
@@ -28,12 +29,16 @@ void Package::DownloadImage(std::function<void()> done) {
     DownloadManager::GetInstance()->DownloadToMemory(
         url, [self = shared_from_this(),
               done = std::move(done)](std::unique_ptr<std::vector<unsigned char>> bytes) {
-            try {
-                if (bytes && !bytes->empty()) {
-                    if (auto image = ImageFromBytes(*bytes)) self->m_offerImage = std::move(image);
-                }
-            } catch (const std::exception&) {
-                // Out of memory for the image: the page shows none.
+            if (bytes && !bytes->empty()) {
+                // No new image once the wizard closes: GDI+ shuts down after it.
+                GdiplusGate().RunWhileOpen([&] {
+                    try {
+                        if (auto image = ImageFromBytes(*bytes))
+                            self->m_offerImage = std::move(image);
+                    } catch (const std::exception&) {
+                        // Out of memory for the image: the page shows none.
+                    }
+                });
             }
             if (done) done();
         });

@@ -16,8 +16,9 @@ constexpr LONG kTitleWeight = 1000;
 
 std::wstring FillLicenseLinks(const std::wstring& text, const std::wstring& termsUrl,
                               const std::wstring& privacyUrl) {
-    return ReplaceAll(ReplaceAll(text, std::wstring(L"[LICENSE_TOS_URL]"), termsUrl),
-                      std::wstring(L"[LICENSE_PRIVACY_URL]"), privacyUrl);
+    return ReplaceAll(
+        ReplaceAll(text, std::wstring(L"[LICENSE_TOS_URL]"), ui::MarkupSafeUrl(termsUrl)),
+        std::wstring(L"[LICENSE_PRIVACY_URL]"), ui::MarkupSafeUrl(privacyUrl));
 }
 
 LicensePageIsv::LicensePageIsv(std::shared_ptr<LanguageManager> languageManager)

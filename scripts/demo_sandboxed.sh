@@ -37,20 +37,37 @@ server_pid=$!
 for _ in $(seq 100); do grep -q ready "$BUILD/demo/server.out" 2>/dev/null && break; sleep 0.1; done
 
 if [ -n "${KELVARA_XVFB_PID:-}" ]; then
-  # No display of the user's: run the wizard, photograph it, close it.
+  # No display of the user's: walk through the wizard as a user would, photographing each
+  # page: the language page, the loading page, the welcome page, every offer (the first is
+  # accepted, the others declined) and the finish page.
+  drive() { "$wine" "$BUILD/tests/kelvara_driver.exe" "$@"; }
+  shots="$BUILD/screenshots"
+  mkdir -p "$shots"
+  shoot() { sleep 0.5; import -window root "$shots/demo_$1.png"; }
   "$wine" "$BUILD/KelvaraSetup.exe" &
   wizard=$!
-  "$wine" "$BUILD/tests/kelvara_driver.exe" wait Setup 20000 >/dev/null
-  sleep 1
-  mkdir -p "$BUILD/screenshots"
-  import -window root "$BUILD/screenshots/demo.png"
-  # Next: the main product's first event goes to the back end, the loading page shows.
-  "$wine" "$BUILD/tests/kelvara_driver.exe" click Setup 1010 >/dev/null
-  sleep 2
-  import -window root "$BUILD/screenshots/demo_next.png"
-  echo "The wizard ran on a virtual display; screenshots: $BUILD/screenshots/demo.png, demo_next.png"
-  "$wine" "$BUILD/tests/kelvara_driver.exe" syscommand Setup 0xF060 >/dev/null || true
-  "$wine" "$BUILD/tests/kelvara_driver.exe" answer 1 3000 >/dev/null 2>&1 || true
+  drive wait Setup 20000 >/dev/null
+  shoot 1_language
+  drive click Setup 1010 >/dev/null  # Next: event 1, then the configuration request
+  shoot 2_loading
+  title="Tovanta Notes Setup"        # the product's own title once the configuration is in
+  drive wait "$title" 30000 >/dev/null
+  for _ in $(seq 50); do drive text "$title" 1017 >/dev/null 2>&1 && break; sleep 0.2; done
+  shoot 3_welcome
+  drive click "$title" 1010 >/dev/null
+  page=0 last=""
+  for _ in $(seq 100); do
+    drive text "$title" 1028 >/dev/null 2>&1 && break  # the finish page
+    text=$(drive text "$title" 1042 2>/dev/null || true)
+    if [ -z "$text" ] || [ "$text" = "$last" ]; then sleep 0.2; continue; fi
+    last=$text page=$((page + 1))
+    shoot "4_offer_$page"
+    if [ "$page" = 1 ]; then button=1021; else button=1022; fi  # Accept the first, decline the rest
+    drive click "$title" "$button" >/dev/null
+  done
+  shoot 5_finish
+  echo "The wizard ran on a virtual display and showed $page offers; screenshots: $shots/demo_*.png"
+  drive syscommand "$title" 0xF060 >/dev/null || true
   wait "$wizard" || true
 else
   "$wine" "$BUILD/KelvaraSetup.exe" || true

@@ -1,5 +1,6 @@
 #include "ui/link_control.h"
 
+#include "base/text.h"
 #include "ui/dialog.h"
 
 #include <commctrl.h>
@@ -13,8 +14,43 @@ constexpr int kMargin = 1;  // room for the focus rectangle around the text
 constexpr COLORREF kLinkColour = RGB(0, 102, 204);
 }  // namespace
 
+bool IsWebAddress(const std::wstring& url) {
+    const size_t colon = url.find(L':');
+    if (colon == std::wstring::npos) return false;
+    const std::wstring scheme = ToLower(url.substr(0, colon));
+    return scheme == L"http" || scheme == L"https";
+}
+
 void OpenUrl(const std::wstring& url) {
-    if (!url.empty()) ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    if (IsWebAddress(url)) {
+        ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    }
+}
+
+std::wstring MarkupSafeUrl(const std::wstring& url) {
+    std::wstring safe;
+    for (wchar_t c : url) {
+        if (c == L'<') {
+            safe += L"%3C";
+        } else if (c == L'>') {
+            safe += L"%3E";
+        } else if (c == L'"') {
+            safe += L"%22";
+        } else {
+            safe += c;
+        }
+    }
+    return safe;
+}
+
+std::wstring MarkupSafeText(const std::wstring& text) {
+    std::wstring safe = text;
+    for (wchar_t& c : safe) {
+        if (c == L'<') c = L'\u2039';
+        if (c == L'>') c = L'\u203A';
+        if (c == L'"') c = L'\u201D';
+    }
+    return safe;
 }
 
 HFONT LinkControl::UnderlinedFont() {

@@ -8,8 +8,19 @@
 
 namespace ui {
 
-// Opens a web address in the user's default browser; an empty address opens nothing.
+// Whether url is an http: or https: address (the scheme in any letter case).
+bool IsWebAddress(const std::wstring& url);
+
+// Opens a web address in the user's default browser. Anything else (a program, a file:
+// address, an empty text) opens nothing: the wizard runs with administrator rights, and
+// the addresses come from the remote configuration.
 void OpenUrl(const std::wstring& url);
+
+// A value as it may stand in link markup, unable to add markup of its own: in an address
+// '<', '>' and '"' are percent-encoded; in a text they become the look-alikes U+2039,
+// U+203A and U+201D.
+std::wstring MarkupSafeUrl(const std::wstring& url);
+std::wstring MarkupSafeText(const std::wstring& text);
 
 // Underlined text in the link colour with a hand cursor. A click, or Space while the
 // control has the focus, opens its address. The template control is a static with

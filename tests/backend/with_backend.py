@@ -23,10 +23,11 @@ WINE = os.environ.get("KELVARA_WINE", "wine")
 
 
 @contextlib.contextmanager
-def backend_on_443(routes=None):
-    """Starts server.py on 127.0.0.1:443 and yields its folder; stops it on exit."""
+def backend_on_443(routes=None, files=None):
+    """Starts server.py on 127.0.0.1:443 (serving /f/ from the folder files, when given)
+    and yields its folder; stops it on exit."""
     certs = os.path.join(os.environ["KELVARA_BUILD"], "certs")
-    with running_backend({"routes": routes or {}}, port=443, cert_dir=certs) as backend:
+    with running_backend({"routes": routes or {}}, port=443, cert_dir=certs, files=files) as backend:
         yield backend.folder
 
 

@@ -3,11 +3,15 @@ user's language, the loading page, the close box with its question, and the erro
 import glob
 import os
 import re
+import sys
 import time
 import unittest
 import xml.etree.ElementTree as ElementTree
 
-from wizard import Driver, Wizard, screenshot, wine_env
+sys.path.insert(0, os.path.join(os.environ["KELVARA_SOURCE"], "tests", "backend"))
+
+from with_backend import backend_on_443  # noqa: E402
+from wizard import Driver, Wizard, screenshot, wine_env  # noqa: E402
 
 PRODUCT = os.environ["KELVARA_PRODUCT"]
 SOURCE = os.environ["KELVARA_SOURCE"]
@@ -97,24 +101,26 @@ class Pages(unittest.TestCase):
         self.assertNotIn(PROGRESS, ids)
 
     def test_next_shows_the_loading_page_and_the_close_box_asks_before_it_ends(self):
-        candidates = self.start(LC_ALL="de_DE.UTF-8")
+        # A configuration that takes its time keeps the loading page up.
+        with backend_on_443({"/o": {"delay": 30, "json": {}}}):
+            candidates = self.start(LC_ALL="de_DE.UTF-8")
 
-        self.driver.click(TITLE, NEXT)
-        self.wait_for_control(PROGRESS)
-        self.assertNotIn(SPLASH, self.visible_ids())
-        screenshot("loading_page", self.driver, TITLE)
+            self.driver.click(TITLE, NEXT)
+            self.wait_for_control(PROGRESS)
+            self.assertNotIn(SPLASH, self.visible_ids())
+            screenshot("loading_page", self.driver, TITLE)
 
-        self.driver.syscommand(TITLE, SC_CLOSE)
-        self.assertEqual(self.driver.msgbox(), {"caption": "", "text": GERMAN["MSG_EXIT"]})
-        self.driver.answer(2)  # Cancel keeps the wizard as it was
-        time.sleep(0.5)
-        self.assertTrue(self.wizard.running())
-        self.assertIn(PROGRESS, self.visible_ids())
+            self.driver.syscommand(TITLE, SC_CLOSE)
+            self.assertEqual(self.driver.msgbox(), {"caption": "", "text": GERMAN["MSG_EXIT"]})
+            self.driver.answer(2)  # Cancel keeps the wizard as it was
+            time.sleep(0.5)
+            self.assertTrue(self.wizard.running())
+            self.assertIn(PROGRESS, self.visible_ids())
 
-        self.driver.syscommand(TITLE, SC_CLOSE)
-        self.assertEqual(self.driver.msgbox()["text"], GERMAN["MSG_EXIT"])
-        self.driver.answer(1)
-        self.assertEqual(len(self.removed_on_exit(candidates, 2)), 1, "the empty working directory is removed")
+            self.driver.syscommand(TITLE, SC_CLOSE)
+            self.assertEqual(self.driver.msgbox()["text"], GERMAN["MSG_EXIT"])
+            self.driver.answer(1)
+            self.assertEqual(len(self.removed_on_exit(candidates, 2)), 1, "the empty working directory is removed")
 
     def test_error_page_shows_its_texts_and_the_close_box_then_ends_without_asking(self):
         candidates = self.start()

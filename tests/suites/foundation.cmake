@@ -3,7 +3,8 @@ add_test(NAME locale_documents COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/locale/
 add_test(NAME backend_server COMMAND python3 -m unittest -q test_server)
 set_tests_properties(backend_server PROPERTIES WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/backend)
 
-kelvara_unit_test(configuration_test SOURCES unit/configuration_manager_test.cpp unit/text_test.cpp)
+kelvara_unit_test(configuration_test SOURCES unit/configuration_manager_test.cpp unit/remote_configuration_test.cpp
+                  unit/text_test.cpp)
 kelvara_deflate_documents(KELVARA_FAULTY_LOCALES ${CMAKE_SOURCE_DIR}/tests/unit
                           data/malformed.xml data/no_root.xml data/no_name.xml data/empty_element.xml)
 kelvara_unit_test(language_manager_test SOURCES unit/language_manager_test.cpp unit/locale_texts_test.cpp

@@ -1,9 +1,12 @@
-// The real host window run modally, driven from inside its own message loop: the page list
-// once the offers are known, Back and Next, Enter and Escape, the close box and the Finish button.
+// The real host window run modally, driven from inside its own message loop, against the
+// test back end: the page list once the configuration is loaded, Back and Next, Enter and Escape,
+// the close box and the Finish button.
 #include "app/kelvara_dlg.h"
+#include "base/gate.h"
 #include "config/configuration_manager.h"
 #include "res/resource.h"
 #include "ui/message_box.h"
+#include "test_backend.h"
 #include "wizard_test_support.h"
 
 #include <gmock/gmock.h>
@@ -106,8 +109,19 @@ void PressKey(HWND host, UINT key) {
     }
 }
 
-// What the loading page's completion brings about once the configuration has arrived.
-void CompleteLoading(HWND host) { SendMessageW(host, CKelvaraDlg::kLoadCompleteMessage, 0, 0); }
+// The loading page fetches its configuration from the test back end: waits, handling the
+// host's messages, until the host has moved past the loading page.
+void CompleteLoading(HWND host) {
+    for (int i = 0; i < 400 && Shows(host, IDC_PROGRESS); ++i) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        Sleep(25);
+    }
+    EXPECT_FALSE(Shows(host, IDC_PROGRESS)) << "the configuration was loaded";
+}
 
 // The system menu's Close items; each finish page or error page shown adds one.
 int CloseItems(HWND host) {
@@ -120,6 +134,10 @@ int CloseItems(HWND host) {
 class HostTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // A configuration without offers.
+        m_backend.SetRoutes(
+            {{"/o",
+              {{"json", {{"i", {{"ct", "Vexa Paint"}, {"cu", "https://localhost/f/v.exe"}}}}}}}});
         m_directory = wizard_test::TempFolder() + L"kelvara host test " +
                       std::to_wstring(GetCurrentProcessId());
         CreateDirectoryW(m_directory.c_str(), nullptr);
@@ -137,12 +155,14 @@ protected:
         m_config->m_productTitle = m_saved.productTitle;
         m_config->m_btMode = m_saved.btMode;
         m_config->m_closing = false;
+        GdiplusGate().Open();
     }
 
     bool WorkingDirectoryExists() const {
         return GetFileAttributesW(m_directory.c_str()) != INVALID_FILE_ATTRIBUTES;
     }
 
+    TestBackend m_backend;
     std::shared_ptr<ConfigurationManager> m_config = ConfigurationManager::GetInstance();
     struct {
         std::wstring workingDirectory, productTitle;

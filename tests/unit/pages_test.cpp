@@ -1,6 +1,7 @@
 // The pages as real windows inside a frame made from the host's template, checked for what a
 // user sees and for what they start.
 #include "config/classic_options.h"
+#include "analytics/event_context.h"
 #include "config/configuration_manager.h"
 #include "i18n/language_manager.h"
 #include "pages/configurations_page_bt_classic.h"
@@ -12,9 +13,13 @@
 #include "pages/loading_page.h"
 #include "pages/options_page_bt_classic.h"
 #include "pages/warning_page_bt_classic.h"
+#include "pages/offer_load.h"
+#include "pages/product_page.h"
 #include "pages/welcome_page_isv.h"
 #include "res/resource.h"
+#include "offers/package.h"
 #include "ui/dialog.h"
+#include "ui/link_control.h"
 #include "wizard_test_support.h"
 
 #include <gmock/gmock.h>
@@ -215,7 +220,7 @@ TEST_F(PageTest, WelcomePageShowsTheProductTitleAndAllThreeLinks) {
     EXPECT_TRUE(Visible(page, IDC_PRIVACY_LINK));
     EXPECT_TRUE(Visible(page, IDC_TERMS_LINK));
     EXPECT_TRUE(Visible(page, IDC_MAKER_LINK));
-    wizard_test::SaveScreenshot(Frame(), "welcome_page");
+    wizard_test::SaveScreenshot(Frame(), "frame_welcome_page");
 
     Click(page, IDC_NEXT);
     EXPECT_THAT(m_buttons, ElementsAre(ButtonType::Next));
@@ -238,16 +243,16 @@ TEST_F(PageTest, WelcomePageOfTheInstallFlowNamesTheLicenseAgreement) {
               L"This wizard will install Vexa Paint on your computer.");
 }
 
-TEST_F(PageTest, WelcomeLinksFitTheirTextAndOpenTheirOwnTargets) {
-    // Each link's target is a program that records its start, so a click shows what opens.
+TEST_F(PageTest, WelcomeLinksFitTheirTextAndOpenNothingButWebAddresses) {
+    // Each link's target is a program that records its start: the wizard runs with
+    // administrator rights, so a link must never start one.
     const std::wstring folder = ProgramFolderWithSpaces();
     m_config->m_privacyUrl = folder + L"\\privacy.exe";
-    m_config->m_termsUrl = folder + L"\\terms.exe";
+    m_config->m_termsUrl = L"file:///" + folder + L"\\terms.exe";
     m_config->m_defaultPrivacyUrl = folder + L"\\maker.exe";
-    for (const auto& target :
-         {m_config->m_privacyUrl, m_config->m_termsUrl, m_config->m_defaultPrivacyUrl}) {
-        StartRecorder::Place(target);
-    }
+    StartRecorder::Place(m_config->m_privacyUrl);
+    StartRecorder::Place(folder + L"\\terms.exe");
+    StartRecorder::Place(m_config->m_defaultPrivacyUrl);
     StartRecorder recorder;
     auto& page = Show<WelcomePageIsv>();
 
@@ -262,13 +267,10 @@ TEST_F(PageTest, WelcomeLinksFitTheirTextAndOpenTheirOwnTargets) {
     EXPECT_GE(link.right, text.cx) << "the whole caption is shown";
     EXPECT_LE(link.right, text.cx + 8) << "and the link ends where its text does";
 
+    SendMessageW(page.Item(IDC_PRIVACY_LINK), WM_LBUTTONUP, 0, 0);
     SendMessageW(page.Item(IDC_TERMS_LINK), WM_LBUTTONUP, 0, 0);
-    ASSERT_EQ(recorder.Starts(1).size(), 1u);
     SendMessageW(page.Item(IDC_MAKER_LINK), WM_KEYUP, VK_SPACE, 0);
-    const auto starts = recorder.Starts(2);
-    ASSERT_EQ(starts.size(), 2u);
-    EXPECT_EQ(starts[0]["exe"], Utf8(m_config->m_termsUrl));
-    EXPECT_EQ(starts[1]["exe"], Utf8(m_config->m_defaultPrivacyUrl));
+    EXPECT_THAT(recorder.Starts(1, 2000), IsEmpty());
     EXPECT_THAT(m_buttons, IsEmpty());
 }
 
@@ -302,14 +304,62 @@ TEST_F(PageTest, EnterAndEscapeOnAPageChangeNothing) {
     EXPECT_THAT(m_buttons, ElementsAre(ButtonType::Next));
 }
 
-TEST_F(PageTest, LoadingPageRunsItsMarqueeOnceShown) {
+// Nothing answers on port 443 here: the configuration request fails at once.
+TEST_F(PageTest, LoadingPageRunsItsMarqueeAndWithoutAConfigurationShowsTheErrorPage) {
+    int completions = 0;
     auto& page = Show<LoadingPage>();
+    page.SetLoadCompleteCallback([&completions](PackageList) { ++completions; });
     HWND bar = page.Item(IDC_PROGRESS);
     EXPECT_FALSE(GetWindowLongW(bar, GWL_STYLE) & PBS_MARQUEE);
     EXPECT_FALSE(IsWindowVisible(page.Item(IDC_LOADING_TEXT)));
     page.OnNavigateToPage();
     EXPECT_TRUE(GetWindowLongW(bar, GWL_STYLE) & PBS_MARQUEE);
     EXPECT_TRUE(IsWindowVisible(bar));
+    for (int i = 0; i < 200 && m_errors.empty(); ++i) wizard_test::Pump(50);
+    EXPECT_THAT(m_errors, ElementsAre(L"Something went wrong: Please try to download later"));
+    EXPECT_EQ(completions, 0);
+}
+
+TEST_F(PageTest, LoadingPageOfTheInstallFlowGoesOnWithoutOffersWhenTheConfigurationFails) {
+    m_config->m_wizardType = WizardType::ISV;
+    std::vector<PackageList> completions;
+    auto& page = Show<LoadingPage>();
+    page.SetLoadCompleteCallback(
+        [&completions](PackageList offers) { completions.push_back(std::move(offers)); });
+    page.OnNavigateToPage();
+    for (int i = 0; i < 200 && completions.empty(); ++i) wizard_test::Pump(50);
+    page.OnNavigateToPage();  // shown again: no second load
+    wizard_test::Pump(500);
+    ASSERT_EQ(completions.size(), 1u);
+    EXPECT_THAT(completions[0], IsEmpty());
+    EXPECT_THAT(m_errors, IsEmpty());
+}
+
+TEST(OfferLoadHandOver, TheLastPictureHandsTheListOverOnceAndAGonePageHearsNothing) {
+    std::vector<size_t> handedOver;
+    const auto record = [&handedOver](PackageList offers) { handedOver.push_back(offers.size()); };
+    const auto offer = std::make_shared<Package>(EventContext{}, false, L"1", L"t", L"", L"", 0);
+
+    OfferLoad load(nullptr, record);
+    load.Finish(OfferLoad::Outcome::Loaded, {offer, offer});
+    load.ExpectPictures(3);
+    load.PictureDone();
+    load.PictureDone();
+    EXPECT_THAT(handedOver, IsEmpty());
+    load.PictureDone();
+    load.PictureDone();  // a stray completion changes nothing
+    load.ExpectPictures(0);
+    EXPECT_THAT(handedOver, ElementsAre(2u));
+
+    OfferLoad nothingToFetch(nullptr, record);
+    nothingToFetch.ExpectPictures(0);
+    EXPECT_THAT(handedOver, ElementsAre(2u, 0u));
+
+    OfferLoad abandoned(nullptr, record);
+    abandoned.ExpectPictures(1);
+    abandoned.Abandon();
+    abandoned.PictureDone();
+    EXPECT_THAT(handedOver, ElementsAre(2u, 0u));
 }
 
 // ---- Finish pages --------------------------------------------------------------------
@@ -327,7 +377,7 @@ TEST_F(PageTest, DownloadFinishPageOffersLaunchFirstAndStartsTheDownloadedFile) 
     EXPECT_EQ(Text(page, IDC_FINISH), L"Finish");
     EXPECT_TRUE(Checked(page, IDC_LAUNCH_RADIO));
     EXPECT_FALSE(Checked(page, IDC_OPEN_FOLDER_RADIO));
-    wizard_test::SaveScreenshot(Frame(), "finish_page");
+    wizard_test::SaveScreenshot(Frame(), "frame_finish_page");
 
     Click(page, IDC_FINISH);
     EXPECT_THAT(m_buttons, ElementsAre(ButtonType::Finish));
@@ -450,7 +500,7 @@ TEST_F(PageTest, ErrorPageShowsTheHostsTextsAndItsCloseEndsTheWizard) {
     EXPECT_EQ(Text(page, IDC_ERROR_TITLE), L"Something went wrong");
     EXPECT_EQ(Text(page, IDC_ERROR_TEXT), L"Please try to download later");
     EXPECT_EQ(Text(page, IDC_CLOSE), L"Close");
-    wizard_test::SaveScreenshot(Frame(), "error_page");
+    wizard_test::SaveScreenshot(Frame(), "frame_error_page");
 
     LoadLanguage(L"Deutsch");
     EXPECT_EQ(Text(page, IDC_CLOSE), L"Schließen");
@@ -573,6 +623,103 @@ TEST(ClassicOptions, EveryBoxHasItsPlacesAndTheFixedDigitsStay) {
               L"/S /FORCEINSTALL 1110010101111110");
 }
 
+// ---- Product page --------------------------------------------------------------------
+
+class ProductPageTest : public PageTest {
+protected:
+    void SetUp() override {
+        PageTest::SetUp();
+        m_offer = std::make_shared<Package>(EventContext{}, false, L"1001", L"elan", L"", L"", 0);
+        m_offer->m_displayName = "\xC3\x89lan Studio";  // É
+        m_offer->m_privacyUrl = "https://localhost/elan/privacy";
+        m_offer->m_termsUrl = "https://localhost/elan/terms";
+        m_offer->m_offerImage = LoadImageFromResource(
+            GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_IMAGE_SUCCESS), L"IMAGE_BLOB2");
+    }
+    void TearDown() override {
+        m_offer->WaitForEvents();
+        m_offer->m_offerImage.reset();
+        m_config->m_offeredPackages.clear();
+        m_config->m_acceptedPackages.clear();
+        PageTest::TearDown();
+    }
+
+    // The targets of the disclaimer's links, in order.
+    static std::vector<std::wstring> LinkTargets(const IPage& page) {
+        std::vector<std::wstring> targets;
+        for (int index = 0;; ++index) {
+            LITEM item{};
+            item.mask = LIF_ITEMINDEX | LIF_URL;
+            item.iLink = index;
+            if (!SendMessageW(page.Item(IDC_DISCLAIMER), LM_GETITEM, 0,
+                              reinterpret_cast<LPARAM>(&item)))
+                return targets;
+            targets.push_back(item.szUrl);
+        }
+    }
+
+    std::shared_ptr<Package> m_offer;
+};
+
+TEST_F(ProductPageTest, ShowsTheOfferWithItsNameAndLinksInTheDisclaimer) {
+    auto& page = Show<ProductPage>(m_offer);
+    EXPECT_EQ(Text(page, IDC_ACCEPT), L"Accept");
+    EXPECT_EQ(Text(page, IDC_DECLINE), L"Decline");
+    EXPECT_THAT(
+        Utf8(Text(page, IDC_DISCLAIMER)),
+        ::testing::HasSubstr("By clicking Accept, you agree to install \xC3\x89lan Studio"));
+    EXPECT_THAT(LinkTargets(page),
+                ElementsAre(L"https://localhost/elan/privacy", L"https://localhost/elan/terms"));
+    wizard_test::SaveScreenshot(Frame(), "frame_product_page");
+
+    // A new language fills the placeholders of its own text again.
+    LoadLanguage(L"Deutsch");
+    EXPECT_THAT(Utf8(Text(page, IDC_DISCLAIMER)), ::testing::HasSubstr("\xC3\x89lan Studio"));
+    EXPECT_THAT(Utf8(Text(page, IDC_DISCLAIMER)), ::testing::Not(::testing::HasSubstr("[PACKAGE")));
+}
+
+TEST_F(ProductPageTest, ValuesFromTheConfigurationCannotAddLinks) {
+    m_offer->m_displayName = "X\"><a href=\"file:///C:/windows/notepad.exe\">here</a>";
+    m_offer->m_privacyUrl = "https://localhost/p\"><a href=\"C:\\evil.exe";
+    auto& page = Show<ProductPage>(m_offer);
+    const auto targets = LinkTargets(page);
+    ASSERT_EQ(targets.size(), 2u);
+    EXPECT_EQ(targets[0], L"https://localhost/p%22%3E%3Ca href=%22C:\\evil.exe");
+    EXPECT_EQ(targets[1], L"https://localhost/elan/terms");
+}
+
+TEST_F(ProductPageTest, RecordsTheOfferOnceAndAcceptOrDeclineMovesOn) {
+    auto& page = Show<ProductPage>(m_offer);
+    page.OnNavigateToPage();
+    page.OnNavigateToPage();  // shown again after Back from a later page
+    EXPECT_THAT(m_config->m_offeredPackages, ElementsAre(m_offer));
+    EXPECT_THAT(m_config->m_acceptedPackages, IsEmpty());
+
+    Click(page, IDC_ACCEPT);
+    Click(page, IDC_ACCEPT);
+    EXPECT_THAT(m_config->m_acceptedPackages, ElementsAre(m_offer));
+    Click(page, IDC_DECLINE);  // the last choice counts
+    EXPECT_THAT(m_config->m_acceptedPackages, IsEmpty());
+    EXPECT_THAT(m_buttons,
+                ElementsAre(ButtonType::Accept, ButtonType::Accept, ButtonType::Decline));
+}
+
+TEST(Links, OnlyWebAddressesOpenAndMarkupValuesAreNeutralised) {
+    for (const wchar_t* url : {L"http://localhost/", L"HTTPS://localhost/x", L"https:x"}) {
+        EXPECT_TRUE(ui::IsWebAddress(url)) << Utf8(url);
+    }
+    for (const wchar_t* url : {L"", L"C:\\Windows\\notepad.exe", L"file:///C:/x.exe",
+                               L" https://a/", L"shell:startup", L"httpx://a", L"notepad.exe"}) {
+        EXPECT_FALSE(ui::IsWebAddress(url)) << Utf8(url);
+    }
+    EXPECT_EQ(ui::MarkupSafeText(L"a<b>\"c\""), L"a\u2039b\u203A\u201Dc\u201D");
+    EXPECT_EQ(ui::MarkupSafeUrl(L"https://h/?a=\"<>\""), L"https://h/?a=%22%3C%3E%22");
+    EXPECT_EQ(FillDisclaimerText(L"[PACKAGE_NAME] [PACKAGE_PRIVACY_URL] [PACKAGE_EULA_URL] "
+                                 L"[PACKAGE_NAME]",
+                                 "\xC3\xA9", "p", ""),
+              L"\u00E9 p  \u00E9");
+}
+
 // ---- License page --------------------------------------------------------------------
 
 TEST_F(PageTest, LicensePageFillsItsLinkLineWithTheProductsAddresses) {
@@ -596,7 +743,7 @@ TEST_F(PageTest, LicensePageFillsItsLinkLineWithTheProductsAddresses) {
     }
     EXPECT_THAT(targets,
                 ElementsAre(L"https://localhost/vexa/terms", L"https://localhost/vexa/privacy"));
-    wizard_test::SaveScreenshot(Frame(), "license_page");
+    wizard_test::SaveScreenshot(Frame(), "frame_license_page");
 
     Click(page, IDC_AGREE);
     Click(page, IDC_BACK);
