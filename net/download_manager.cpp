@@ -3,6 +3,7 @@
 #include "config/configuration_manager.h"
 #include "base/encoding.h"
 #include "base/error.h"
+#include "net/sha256.h"
 #include "net/transfer.h"
 #include "net/url.h"
 #include "ui/message_box.h"
@@ -29,14 +30,52 @@ DownloadManager::Result Attempt(void (*transfer)(const FileTransfer&), const Fil
     }
 }
 
+bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
+    win32::unique_file file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    std::string buffer(64 * 1024, '\0');
+    DWORD read = 0;
+    while (ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr) &&
+           read > 0) {
+        bytes.append(buffer.data(), read);
+    }
+    return true;
+}
+
+// The downloaded file, checked against its digest, put in place of the target.
+DownloadManager::Result Complete(const std::wstring& partial, const std::wstring& path,
+                                 const std::string& sha256) {
+    if (!sha256.empty()) {
+        std::string bytes;
+        if (!ReadWholeFile(partial, bytes) || Sha256Hex(bytes) != sha256) {
+            return {false, L"The downloaded file does not match its SHA-256 digest."};
+        }
+    }
+    if (!MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        return {false, ErrorText(L"Failed to replace the downloaded file: ", GetLastError())};
+    }
+    return {true, L""};
+}
+
 }  // namespace
 
 DownloadManager::Result DownloadManager::Download(const std::wstring& url, HWND window,
                                                   const std::wstring& fileName,
                                                   bool toWorkingDirectory) {
-    const bool named = !fileName.empty();
-    const FileTransfer job{url, TargetPath(named ? fileName : url, named, toWorkingDirectory),
-                           window, m_cancel};
+    auto config = ConfigurationManager::GetInstance();
+    return Download(
+        url, window,
+        DownloadTarget{toWorkingDirectory ? config->m_workingDirectory : config->m_downloadFolder,
+                       fileName});
+}
+
+DownloadManager::Result DownloadManager::Download(const std::wstring& url, HWND window,
+                                                  const DownloadTarget& target) {
+    const bool named = !target.fileName.empty();
+    const std::wstring path = TargetPathIn(target.folder, named ? target.fileName : url, named);
+    const std::wstring partial = path.empty() ? L"" : path + L".part";
+    FileTransfer job{url, partial, window, m_cancel, target.program};
     Result outcome = Attempt(&WinHttpFileTransfer, job);
     if (!outcome.first) {
         std::wstring message = L"[WINHTTP]" + outcome.second;
@@ -46,13 +85,15 @@ DownloadManager::Result DownloadManager::Download(const std::wstring& url, HWND 
             outcome = Attempt(&WinInetFileTransfer, job);
             if (!outcome.first) message += L" [WININET]" + outcome.second;
         }
-        if (!outcome.first) {
-            if (!job.path.empty()) DeleteFileW(job.path.c_str());
-            return {false, message};
-        }
+        if (!outcome.first) outcome.second = message;
+    }
+    if (outcome.first) outcome = Complete(partial, path, target.sha256);
+    if (!outcome.first) {
+        if (!partial.empty()) DeleteFileW(partial.c_str());
+        return outcome;
     }
     LockGuard lock(m_lock);
-    m_lastDownloadedFile = job.path;
+    m_lastDownloadedFile = path;
     return {true, L""};
 }
 
@@ -83,8 +124,12 @@ std::wstring DownloadManager::LastDownloadedFile() const {
 std::wstring DownloadManager::TargetPath(const std::wstring& source, bool isFileName,
                                          bool toWorkingDirectory) {
     auto config = ConfigurationManager::GetInstance();
-    const std::wstring folder =
-        toWorkingDirectory ? config->m_workingDirectory : config->m_downloadFolder;
+    return TargetPathIn(toWorkingDirectory ? config->m_workingDirectory : config->m_downloadFolder,
+                        source, isFileName);
+}
+
+std::wstring DownloadManager::TargetPathIn(const std::wstring& folder, const std::wstring& source,
+                                           bool isFileName) {
     if (!PathIsDirectoryW(folder.c_str())) {
         ShowMessageBox(nullptr, L"Invalid path", L"", MB_OK);
         return {};
@@ -94,5 +139,12 @@ std::wstring DownloadManager::TargetPath(const std::wstring& source, bool isFile
     wchar_t path[MAX_PATH] = {};
     if (name.empty() || folder.size() >= MAX_PATH) return {};
     folder.copy(path, folder.size());
-    return PathAppendW(path, name.c_str()) ? path : L"";
+    if (!PathAppendW(path, name.c_str())) return {};
+    // The joined path must name an entry directly in the folder.
+    std::wstring joined = path;
+    PathRemoveFileSpecW(path);
+    wchar_t parent[MAX_PATH] = {};
+    folder.copy(parent, folder.size());
+    PathRemoveBackslashW(parent);
+    return lstrcmpiW(path, parent) == 0 ? joined : L"";
 }

@@ -11,6 +11,16 @@ namespace {
 // its buffers when the two texts together are longer.
 constexpr size_t kMaxUrlLength = 2083;
 
+// CON, PRN, AUX, NUL, COM1-9 and LPT1-9, with or without an extension, name devices.
+bool IsDeviceName(const std::wstring& name) {
+    std::wstring stem = name.substr(0, name.find(L'.'));
+    for (auto& c : stem) c = towupper(c);
+    if (stem == L"CON" || stem == L"PRN" || stem == L"AUX" || stem == L"NUL") return true;
+    return stem.size() == 4 &&
+           (stem.compare(0, 3, L"COM") == 0 || stem.compare(0, 3, L"LPT") == 0) &&
+           stem[3] >= L'1' && stem[3] <= L'9';
+}
+
 }  // namespace
 
 std::wstring ResolveLocation(const std::wstring& base, const std::wstring& location) {
@@ -38,5 +48,7 @@ std::wstring DownloadFileName(const std::wstring& url, const std::wstring& fileN
     }
     const size_t separator = name.find_last_of(L"/\\:");
     if (separator != std::wstring::npos) name.erase(0, separator + 1);
-    return name == L"." || name == L".." ? L"" : name;
+    // Windows drops trailing dots and spaces: "..." would name the folder itself.
+    while (!name.empty() && (name.back() == L'.' || name.back() == L' ')) name.pop_back();
+    return IsDeviceName(name) ? L"" : name;
 }
