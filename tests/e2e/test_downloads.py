@@ -16,6 +16,7 @@ from test_pages import working_directories  # noqa: E402
 from wizard import installer_runs, screenshot, served_files  # noqa: E402
 
 PROGRESS, PROGRESS_TITLE = 1043, 1025
+WARNING_TITLE, AGREE, OPTIONS_TITLE, CONFIGURATIONS_TITLE = 1052, 1050, 1055, 1059
 WM_CLOSE, WM_DOWNLOAD_PROGRESS = 0x10, 0x401
 INSTALLER = os.environ["KELVARA_TEST_INSTALLER"]
 ARCHIVES = os.environ["KELVARA_ARCHIVES"]
@@ -185,6 +186,18 @@ class InstallFlow(OfferRun):
         self.assertEqual(self.wizard.exit_code(), 1)
         [failed] = [e for e in events(folder) if e["6"] == "3"]
         self.assertEqual(failed["12"], "EXEC FAILED: exit code = 1603")
+
+    def test_the_classic_variant_gives_the_main_installer_the_option_string(self):
+        self.start({"json": configuration([])}, exe=os.environ["KELVARA_ISV_BTCLASSIC"],
+                   files=files_for_offers())
+        for control in (WARNING_TITLE, AGREE, OPTIONS_TITLE, CONFIGURATIONS_TITLE):
+            self.wait_for((control,), (ISV_TITLE,))
+            self.driver.click(ISV_TITLE, AGREE if control == AGREE else NEXT)
+        self.wait_for((FINISH,), (ISV_TITLE,), 30)
+        [run] = installer_runs(self.installer_log)
+        self.assertTrue(run["cmdline"].endswith('" /S /FORCEINSTALL 1110010101111110'), run)
+        self.driver.click(ISV_TITLE, FINISH)
+        self.assertEqual(self.wizard.exit_code(), 1)
 
 
 if __name__ == "__main__":

@@ -73,7 +73,7 @@ class OfferRun(unittest.TestCase):
         self.installer_log = os.path.join(folder, "installers.jsonl")
         env.setdefault("KELVARA_INSTALLER_LOG", windows_path(self.installer_log))
         self.wizard = Wizard(exe, wine_env(LC_ALL="en_US.UTF-8", **env))
-        title = ISV_TITLE if exe == ISV else START_TITLE
+        title = ISV_TITLE if exe in (ISV, os.environ["KELVARA_ISV_BTCLASSIC"]) else START_TITLE
         self.driver.wait(title)
         self.driver.click(title, NEXT)
         return folder
