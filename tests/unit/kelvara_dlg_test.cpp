@@ -4,6 +4,7 @@
 #include "app/kelvara_dlg.h"
 #include "base/gate.h"
 #include "config/configuration_manager.h"
+#include "offers/package.h"
 #include "res/resource.h"
 #include "ui/message_box.h"
 #include "test_backend.h"
@@ -148,13 +149,16 @@ class HostTest : public ::testing::Test {
 protected:
     void SetUp() override {
         // A configuration without offers, and its main product.
-        m_backend.SetRoutes({{"/o",
-                              {{"json",
-                                {{"i",
-                                  {{"ct", "Vexa Paint"},
-                                   {"cu", "https://localhost/f/v.exe"},
-                                   {"cf", "kelvara host test.exe"}}}}}}},
-                             {"/f/v.exe", {{"text", "MZ"}}}});
+        m_backend.SetRoutes(
+            {{"/o",
+              {{"json",
+                {{"i",
+                  {{"ct", "Vexa Paint"},
+                   {"cu", "https://localhost/f/v.exe"},
+                   {"cf", "kelvara host test.exe"}}}}}}},
+             {"/f/v.exe", {{"text", "MZ"}}},
+             // Slow deliveries: the events of the download page outlast the finish page.
+             {"/zbd", {{"status", 200}, {"delay", 1}}}});
         m_directory = wizard_test::TempFolder() + L"kelvara host test " +
                       std::to_wstring(GetCurrentProcessId());
         CreateDirectoryW(m_directory.c_str(), nullptr);
@@ -206,6 +210,8 @@ TEST_F(HostTest, FinishDeletesTheWorkingDirectoryWithItsFilesAndEndsWithOne) {
     });
     EXPECT_EQ(result, 1);
     EXPECT_FALSE(WorkingDirectoryExists());
+    EXPECT_TRUE(m_config->m_mainPackage->EventsClosed())
+        << "Finish waits for the main product's event 3";
 }
 
 TEST_F(HostTest, BackFromTheLicensePageReturnsToTheLanguagePageAndNextSkipsLoading) {
@@ -289,6 +295,19 @@ TEST_F(HostTest, CloseBoxAsksUntilTheRunIsOverAndCancelKeepsTheWizard) {
     const std::wstring question = L"Are you sure you want to exit the installer?";
     EXPECT_THAT(m_questions, ElementsAre(question, question, question));
     EXPECT_FALSE(WorkingDirectoryExists());
+}
+
+TEST_F(HostTest, TheErrorPageShownAgainAddsNoSecondCloseItem) {
+    RunWizard([](HWND host) {
+        const int closeItems = CloseItems(host);
+        SendMessageW(host, WM_COMMAND, MAKEWPARAM(IDC_SHOW_ERROR_PAGE, BN_CLICKED), 0);
+        SendMessageW(host, WM_COMMAND, MAKEWPARAM(IDC_SHOW_ERROR_PAGE, BN_CLICKED), 0);
+        EXPECT_EQ(CloseItems(host), closeItems);
+        DeleteMenu(GetSystemMenu(host, FALSE), SC_CLOSE, MF_BYCOMMAND);
+        SendMessageW(host, WM_COMMAND, MAKEWPARAM(IDC_SHOW_ERROR_PAGE, BN_CLICKED), 0);
+        EXPECT_EQ(CloseItems(host), closeItems) << "a missing item comes back once";
+        SendMessageW(host, WM_CLOSE, 0, 0);
+    });
 }
 
 }  // namespace
