@@ -187,6 +187,24 @@ class InstallFlow(OfferRun):
         [failed] = [e for e in events(folder) if e["6"] == "3"]
         self.assertEqual(failed["12"], "EXEC FAILED: exit code = 1603")
 
+    def test_an_offer_named_like_the_main_installer_replaces_nothing(self):
+        folder = self.start({"json": configuration([offer(1, "Paldra PDF", p="/offer",
+                                                          u="https://localhost/f/other/TovantaSetup.exe")])},
+                            exe=ISV, files=files_for_offers(),
+                            routes={"/f/other/TovantaSetup.exe": {"text": "not a program"}})
+        self.wait_for((WELCOME_TITLE,), (ISV_TITLE,))
+        self.driver.click(ISV_TITLE, NEXT)
+        self.wait_for((ACCEPT,), (ISV_TITLE,))
+        self.driver.click(ISV_TITLE, ACCEPT)
+        self.wait_for((FINISH,), (ISV_TITLE,), 30)
+        [main] = installer_runs(self.installer_log)
+        self.assertNotIn("/offer", main["cmdline"])
+        outcomes = {e["5"]: (e["6"], e["12"]) for e in events(folder) if e["6"] in ("3", "-1")}
+        self.assertEqual(outcomes["Tovanta"], ("3", ""), "the main installer ran and succeeded")
+        self.assertEqual(outcomes["101"][0], "-1", "the offer, not a program, failed to start")
+        self.driver.click(ISV_TITLE, FINISH)
+        self.assertEqual(self.wizard.exit_code(), 1)
+
     def test_the_classic_variant_gives_the_main_installer_the_option_string(self):
         self.start({"json": configuration([])}, exe=os.environ["KELVARA_ISV_BTCLASSIC"],
                    files=files_for_offers())
