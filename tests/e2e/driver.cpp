@@ -326,11 +326,6 @@ int Run(const std::vector<std::wstring>& args) {
         std::printf("{\"checked\": %s}\n", checked ? "true" : "false");
         return 0;
     }
-    if (command == L"post") {
-        PostMessageW(top, static_cast<UINT>(number(2, 0)), static_cast<WPARAM>(number(3, 0)),
-                     static_cast<LPARAM>(number(4, 0)));
-        return 0;
-    }
     if (command == L"rect") {
         RECT r;
         GetWindowRect(top, &r);

@@ -99,7 +99,7 @@ TEST_F(RemoteConfiguration, OnlyTheExactChannel00xASuppressesTheOffers) {
     for (const auto& [channel, wanted] :
          {std::pair{L"", true}, {L"00xA", false}, {L"00xa", true}, {L"00xA ", true}}) {
         m_config->m_channel = channel;
-        EXPECT_EQ(OffersWanted(withOffers, *m_config), wanted) << channel[0];
+        EXPECT_EQ(OffersWanted(withOffers, *m_config), wanted) << channel;
     }
     m_config->m_channel.clear();
     EXPECT_FALSE(OffersWanted(json::parse(R"({"f":{"m":1}})"), *m_config));
