@@ -1,7 +1,8 @@
 # The program's sources, folder by folder (the entry point and the build settings are each
 # variant's own, see variant.cmake).
 set(KELVARA_CORE_SOURCES
-  base/c_runtime.cpp base/dll_search.cpp base/encoding.cpp base/inflate.cpp base/json_text.cpp
+  base/c_runtime.cpp base/dll_search.cpp base/encoding.cpp base/inflate.cpp base/json_parse.cpp
+  base/json_text.cpp
   base/registry_value.cpp base/resource.cpp
   base/path_macros.cpp base/system_info.cpp base/text.cpp base/thread.cpp base/time.cpp
   ui/dialog.cpp ui/link_control.cpp ui/message_box.cpp ui/subclassed_control.cpp
