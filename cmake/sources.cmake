@@ -6,7 +6,7 @@ set(KELVARA_CORE_SOURCES
   ui/dialog.cpp ui/link_control.cpp ui/message_box.cpp ui/subclassed_control.cpp
   config/configuration_manager.cpp config/identity.cpp config/path_macros.cpp
   i18n/language_manager.cpp i18n/locale_texts.cpp
-  net/api_client.cpp net/api_manager.cpp net/download_manager.cpp net/sha256.cpp net/transfer.cpp
+  net/api_client.cpp net/api_manager.cpp net/download_manager.cpp net/file_name.cpp net/sha256.cpp net/transfer.cpp
   net/url.cpp net/winhttp_download.cpp net/winhttp_session.cpp net/wininet_download.cpp
   analytics/event_context.cpp analytics/event_record.cpp analytics/event_worker.cpp
   offers/host_packages.cpp offers/offer_evaluator.cpp offers/package.cpp offers/package_async.cpp
