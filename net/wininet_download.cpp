@@ -2,10 +2,14 @@
 #include "net/transfer.h"
 
 #include "base/encoding.h"
+#include "base/thread.h"
 #include "net/timeouts.h"
 #include "net/url.h"
 
 #include <wininet.h>
+
+#include <exception>
+#include <memory>
 
 #include "base/handle.h"  // after <wininet.h>: its HINTERNET owner
 
@@ -17,6 +21,7 @@ constexpr DWORD kReadChunk = 4096;
 
 // Handles of one answered GET, closed request first.
 struct Response {
+    unique_wininet session;
     unique_wininet connection;
     unique_wininet request;
 };
@@ -55,7 +60,7 @@ void ApplyInternetTimeouts(HINTERNET handle) {
 }
 
 // Sends one GET and receives the answer's head; redirects are left to the caller.
-Response SendGet(HINTERNET session, const std::wstring& url) {
+Response SendGet(const std::wstring& url) {
     URL_COMPONENTSW parts = {};
     parts.dwStructSize = sizeof(parts);
     parts.dwHostNameLength = parts.dwUrlPathLength = parts.dwExtraInfoLength =
@@ -66,8 +71,11 @@ Response SendGet(HINTERNET session, const std::wstring& url) {
     const std::wstring object = std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) +
                                 std::wstring(parts.lpszExtraInfo, parts.dwExtraInfoLength);
     Response response;
-    response.connection.reset(InternetConnectW(session, host.c_str(), parts.nPort, nullptr, nullptr,
-                                               INTERNET_SERVICE_HTTP, 0, 0));
+    response.session.reset(InternetOpenW(L"", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!response.session) ThrowLastError(L"Failed to initialize WinINet:: ");
+    ApplyInternetTimeouts(response.session.get());
+    response.connection.reset(InternetConnectW(response.session.get(), host.c_str(), parts.nPort,
+                                               nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
     if (!response.connection) ThrowLastError(L"Failed to open URL:: ");
     ApplyInternetTimeouts(response.connection.get());
     // Every redirect comes back here, so that the limit is this program's own.
@@ -82,10 +90,50 @@ Response SendGet(HINTERNET session, const std::wstring& url) {
     return response;
 }
 
+// One SendGet on a helper thread, given up when it has not ended within the sum of the
+// time-outs: Wine's WinINet waits for a TLS handshake without any time-out. A helper given
+// up on owns its handles and closes them whenever its call returns.
+Response SendGetInTime(const std::wstring& url) {
+    struct Outcome {
+        Lock lock;
+        bool givenUp = false;
+        std::optional<Response> response;
+        std::exception_ptr failure;
+        win32::unique_handle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    };
+    auto outcome = std::make_shared<Outcome>();
+    if (!outcome->done) ThrowLastError(L"Failed to open URL:: ");
+    const bool started = StartThread([outcome, url] {
+        std::optional<Response> response;
+        std::exception_ptr failure;
+        try {
+            response = SendGet(url);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        LockGuard lock(outcome->lock);
+        if (outcome->givenUp) return;
+        outcome->response = std::move(response);
+        outcome->failure = failure;
+        SetEvent(outcome->done.get());
+    });
+    if (!started) ThrowLastError(L"Failed to open URL:: ");
+    const NetworkTimeouts& timeouts = TransferTimeouts();
+    const DWORD limit = timeouts.resolve + timeouts.connect + timeouts.send + timeouts.receive;
+    WaitForSingleObject(outcome->done.get(), limit);
+    LockGuard lock(outcome->lock);
+    if (!outcome->response && !outcome->failure) {
+        outcome->givenUp = true;
+        ThrowTransferError(ErrorText(L"Failed to open URL:: ", ERROR_INTERNET_TIMEOUT));
+    }
+    if (outcome->failure) std::rethrow_exception(outcome->failure);
+    return std::move(*outcome->response);
+}
+
 // A GET answered with 200, after at most kMaxRedirects redirects.
-Response OpenGet(HINTERNET session, std::wstring url) {
+Response OpenGet(std::wstring url) {
     for (int redirects = 0;; ++redirects) {
-        Response response = SendGet(session, url);
+        Response response = SendGetInTime(url);
         const std::optional<DWORD> status =
             QueryNumber(response.request.get(), HTTP_QUERY_STATUS_CODE);
         if (!status) ThrowLastError(L"Failed to query HTTP status code: ");
@@ -104,10 +152,7 @@ Response OpenGet(HINTERNET session, std::wstring url) {
 
 void WinInetFileTransfer(const FileTransfer& transfer) {
     DownloadFile file(transfer.path, transfer.window, transfer.expectedSha256);
-    unique_wininet session(InternetOpenW(L"", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (!session) ThrowLastError(L"Failed to initialize WinINet:: ");
-    ApplyInternetTimeouts(session.get());
-    Response response = OpenGet(session.get(), transfer.url);
+    Response response = OpenGet(transfer.url);
     file.SetLength(
         ParseContentLength(QueryText(response.request.get(), HTTP_QUERY_CONTENT_LENGTH)));
     file.RequireOpen();

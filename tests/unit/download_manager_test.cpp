@@ -36,6 +36,13 @@ std::optional<std::string> ReadBytes(const std::wstring& path) {
     return text.str();
 }
 
+// The first size bytes of a generated body.
+std::string PatternBody(size_t size) {
+    std::string bytes;
+    for (size_t k = 0; k < size; ++k) bytes += static_cast<char>(PatternByte(k));
+    return bytes;
+}
+
 bool IsPattern(const std::string& bytes, size_t size) {
     if (bytes.size() != size) return false;
     for (size_t k = 0; k < size; ++k) {
@@ -422,7 +429,6 @@ TEST_F(DownloadTest, BodiesThatBreakOffFailAndLeaveNoFile) {
         EXPECT_NE(message.find(L" [WININET]"), std::wstring::npos) << name;
         EXPECT_EQ(m_backend.Requests().size(), 2u) << name;
         EXPECT_FALSE(PathFileExistsW(InWorkingDirectory(Utf8ToWide(name)).c_str())) << name;
-        std::wcout << Utf8ToWide(name) << L": " << message << L"\n";
     }
 }
 
@@ -431,8 +437,7 @@ TEST_F(DownloadTest, BodiesThatBreakOffFailAndLeaveNoFile) {
 TEST_F(DownloadTest, AChunkedBodyCutInsideAChunkFailsAgainstItsDigest) {
     const Json cut = {
         {"generate", 30000}, {"length", "chunked"}, {"chunk_size", 4096}, {"cut_after", 10000}};
-    std::string body;
-    for (size_t k = 0; k < 30000; ++k) body += static_cast<char>(PatternByte(k));
+    const std::string body = PatternBody(30000);
     m_backend.SetRoutes({{"/f/chunk.exe", cut}});
     const auto [ok, message] =
         Download(L"https://localhost/f/chunk.exe", L"", true, Utf8ToWide(Sha256Hex(body)));
@@ -441,18 +446,11 @@ TEST_F(DownloadTest, AChunkedBodyCutInsideAChunkFailsAgainstItsDigest) {
     EXPECT_NE(message.find(L" [WININET]"), std::wstring::npos) << message.c_str();
     EXPECT_EQ(m_backend.Requests().size(), 2u);
     EXPECT_FALSE(PathFileExistsW(InWorkingDirectory(L"chunk.exe").c_str()));
-    std::wcout << L"chunk: " << message << L"\n";
-
-    m_backend.SetRoutes({{"/f/chunk.exe", {{{"status", 500}}, cut}}});
-    const auto [inet, inetMessage] = Download(L"https://localhost/f/chunk.exe");
-    std::wcout << L"chunk, WinINet alone: " << inet << L" " << inetMessage << L"\n";
-    DeleteFileW(InWorkingDirectory(L"chunk.exe").c_str());
 }
 
 TEST_F(DownloadTest, AnExpectedDigestIsChecked) {
     m_backend.SetRoutes({{"/f/signed.exe", {{"generate", 3000}}}});
-    std::string body;
-    for (size_t k = 0; k < 3000; ++k) body += static_cast<char>(PatternByte(k));
+    const std::string body = PatternBody(3000);
     std::wstring digest = Utf8ToWide(Sha256Hex(body));
     for (wchar_t& c : digest) c = static_cast<wchar_t>(towupper(c));
     auto result = Download(L"https://localhost/f/signed.exe", L"", true, digest);
@@ -490,7 +488,8 @@ TEST_F(DownloadTest, ASilentOrStalledServerFailsWithinTheTimeouts) {
     auto [ok, message] = Download(L"https://localhost/f/silent.exe");
     auto elapsed = steady_clock::now() - start;
     EXPECT_FALSE(ok);
-    EXPECT_LT(elapsed, seconds(12)) << "two time-outs and the pause";
+    // WinHTTP's wait, the pause, and WinINet's given up after the sum of the time-outs.
+    EXPECT_LT(elapsed, seconds(16));
     std::wcout << L"silent: " << duration_cast<milliseconds>(elapsed).count() << L" ms: " << message
                << L"\n";
 
