@@ -1,5 +1,7 @@
 #include "analytics/event_record.h"
 
+#include "base/json_text.h"
+
 using nlohmann::json;
 
 json BuildEventRecord(const json& contextRecord, const EventSource& source) {
@@ -31,8 +33,4 @@ json BuildEventDocument(const json& record, EventCode code, const json& extra) {
 
 std::string BuildEnvelope(const json& document) {
     return JsonText(json{{"data", JsonText(document)}, {"table", "zb_analytics"}});
-}
-
-std::string JsonText(const json& value) {
-    return value.dump(-1, ' ', false, json::error_handler_t::replace);
 }

@@ -28,6 +28,3 @@ nlohmann::json BuildEventDocument(const nlohmann::json& record, EventCode code,
 
 // The request body: {"data": the document as JSON text, "table": "zb_analytics"}.
 std::string BuildEnvelope(const nlohmann::json& document);
-
-// Compact JSON text; invalid UTF-8 in a string becomes U+FFFD instead of an exception.
-std::string JsonText(const nlohmann::json& value);

@@ -1,6 +1,7 @@
 #include "app/kelvara_app.h"
 
 #include "app/kelvara_dlg.h"
+#include "base/dll_search.h"
 #include "config/configuration_manager.h"
 
 #include <commctrl.h>
@@ -21,7 +22,7 @@ int CKelvaraApp::Run() {
     INITCOMMONCONTROLSEX controls{sizeof(controls), 0xFF};
     InitCommonControlsEx(&controls);
     // The license page's rich edit control; without it nothing is shown.
-    if (!LoadLibraryW(L"Msftedit.dll")) return 0;
+    if (!LoadSystemLibrary(L"msftedit.dll")) return 0;
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 
     Gdiplus::GdiplusStartupInput input;

@@ -8,6 +8,7 @@
 #include "net/download_manager.h"
 #include "offers/host_packages.h"
 #include "offers/package.h"
+#include "pages/configurations_page_bt_classic.h"
 #include "pages/error_page.h"
 #include "pages/finish_page_dlm.h"
 #include "pages/finish_page_isv.h"
@@ -15,7 +16,9 @@
 #include "pages/language_page_bt.h"
 #include "pages/license_page_isv.h"
 #include "pages/loading_page.h"
+#include "pages/options_page_bt_classic.h"
 #include "pages/page_names.h"
+#include "pages/warning_page_bt_classic.h"
 #include "pages/welcome_page_isv.h"
 #include "res/resource.h"
 #include "ui/message_box.h"
@@ -211,11 +214,24 @@ void CKelvaraDlg::AppendFlowPages(const RECT& rect) {
     } else {
         CreateAndAddPage(std::make_unique<WelcomePageIsv>(m_languageManager), rect);
     }
+    AppendClassicPages(rect);
     if (config->m_wizardType == WizardType::DLM) {
         CreateAndAddPage(std::make_unique<FinishPageDlm>(m_languageManager), rect);
     } else if (config->m_wizardType == WizardType::ISV) {
         CreateAndAddPage(std::make_unique<FinishPageIsv>(m_languageManager), rect);
     }
+}
+
+void CKelvaraDlg::AppendWarningPage(const RECT& rect) {
+    auto config = ConfigurationManager::GetInstance();
+    if (!config->m_btMode || !config->m_classicMode) return;
+    CreateAndAddPage(std::make_unique<WarningPageBTClassic>(m_languageManager), rect);
+}
+
+void CKelvaraDlg::AppendClassicPages(const RECT& rect) {
+    if (!ConfigurationManager::GetInstance()->m_classicMode) return;
+    CreateAndAddPage(std::make_unique<OptionsPageBTClassic>(m_languageManager), rect);
+    CreateAndAddPage(std::make_unique<ConfigurationsPageBTClassic>(m_languageManager), rect);
 }
 
 LRESULT CKelvaraDlg::OnLoadCompleteMessage(WPARAM, LPARAM) {
@@ -224,6 +240,7 @@ LRESULT CKelvaraDlg::OnLoadCompleteMessage(WPARAM, LPARAM) {
     m_languageManager->SelectLanguage(config->m_languageName);
     if (config->m_wizardType == WizardType::DLM) ShowProductHeader();
     ResetMainPackage();
+    AppendWarningPage(PageRectangle());
     AppendFlowPages(PageRectangle());
     OnPageButton(ButtonType::Next);
     return 0;

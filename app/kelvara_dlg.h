@@ -42,6 +42,10 @@ private:
     void CreateAndAddPage(std::unique_ptr<IPage> page, const RECT& rect);
     bool CreateInitialPages();
     void AppendFlowPages(const RECT& rect);
+    // The classic variant's pages: its warning before the license page, its option pages
+    // after the offers; nothing in other variants.
+    void AppendWarningPage(const RECT& rect);
+    void AppendClassicPages(const RECT& rect);
     LRESULT OnLoadCompleteMessage(WPARAM wParam, LPARAM lParam);
     void ShowProductHeader();
 

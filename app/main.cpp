@@ -1,4 +1,5 @@
 #include "app/kelvara_app.h"
+#include "base/dll_search.h"
 
 #include <cstdlib>
 
@@ -9,6 +10,8 @@ void __verbose_terminate_handler() { std::abort(); }
 }  // namespace __gnu_cxx
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Before any DLL beyond the protected system ones is loaded.
+    LimitDllSearchToSystem32();
     CKelvaraApp app;
     return app.Run();
 }

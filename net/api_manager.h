@@ -37,5 +37,6 @@ struct ConfigurationRequest {
 // The request body: compact JSON with its keys in byte order.
 std::string ConfigurationRequestBody(const ConfigurationRequest& request);
 
-// The reply parsed as JSON; KelvaraException when it holds nothing but white space.
+// The reply parsed as JSON; KelvaraException when it holds nothing but white space, and
+// nlohmann::json::parse_error when it is not JSON (also for a number beyond a double).
 std::unique_ptr<nlohmann::json> ParseConfigurationReply(const std::string& reply);

@@ -1,6 +1,7 @@
 #include "net/sha256.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace {
 
@@ -83,4 +84,12 @@ std::string Sha256Hex(const std::string& bytes) {
     Sha256 digest;
     digest.Update(bytes.data(), bytes.size());
     return digest.HexDigest();
+}
+
+bool IsSha256Hex(const std::string& text) {
+    if (text.size() != 64) return false;
+    for (const char c : text) {
+        if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
+    }
+    return true;
 }

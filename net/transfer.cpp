@@ -40,12 +40,10 @@ std::optional<uint64_t> ParseContentLength(const std::wstring& text) {
 }
 
 std::optional<std::string> ParseSha256(const std::wstring& text) {
-    if (text.size() != 64) return std::nullopt;
-    std::string digest;
-    for (wchar_t c : text) {
-        if (c >= L'A' && c <= L'F') c = static_cast<wchar_t>(c - L'A' + L'a');
-        if (!((c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f'))) return std::nullopt;
-        digest += static_cast<char>(c);
+    std::string digest = WideToUtf8(text);
+    if (!IsSha256Hex(digest)) return std::nullopt;
+    for (char& c : digest) {
+        if (c >= 'A' && c <= 'F') c = static_cast<char>(c - 'A' + 'a');
     }
     return digest;
 }

@@ -7,7 +7,16 @@
 
 #include <vector>
 
+namespace {
+
+// The longest URL Windows handles (INTERNET_MAX_URL_LENGTH); Wine's UrlCombineW writes past
+// its buffers when the two texts together are longer.
+constexpr size_t kMaxUrlLength = 2083;
+
+}  // namespace
+
 std::wstring ResolveLocation(const std::wstring& base, const std::wstring& location) {
+    if (base.size() + location.size() > kMaxUrlLength) return location;
     DWORD size = static_cast<DWORD>(base.size() + location.size() + 16);
     for (;;) {
         std::vector<wchar_t> buffer(size);

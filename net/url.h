@@ -4,7 +4,8 @@
 #include <string>
 
 // The URL a Location header leads to: an absolute location as it is, a relative one
-// resolved against the URL that answered. Any fragment is dropped.
+// resolved against the URL that answered. Any fragment is dropped. Texts longer together
+// than a URL may be give the location as it is.
 std::wstring ResolveLocation(const std::wstring& base, const std::wstring& location);
 
 // The name a download is saved under: fileName when given, otherwise the last segment of

@@ -6,9 +6,11 @@
 #include "base/path_macros.h"
 #include "base/encoding.h"
 #include "base/text.h"
+#include "net/sha256.h"
 
 #include <nlohmann/json.hpp>
 
+#include <cctype>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -18,6 +20,12 @@ using nlohmann::json;
 namespace {
 
 const char kBase62Digits[] = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+// Far above a real tracking source (two identifiers and an offer id); the encoder's work
+// grows with the square of its input, and at this size it takes a few milliseconds.
+constexpr size_t kMaxBase62Input = 1024;
+// Far above a real offer text (a name, a URL, a command line); each expansion pass copies
+// at most this much, so the passes cost time in proportion to the entry.
+constexpr size_t kMaxExpandedText = 64 * 1024;
 
 [[noreturn]] void ThrowTypeError(const char* expected, const json& value) {
     throw json::type_error::create(
@@ -25,20 +33,34 @@ const char kBase62Digits[] = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMN
 }
 
 // The library converts booleans to numbers silently; an entry's numbers must be numbers.
+// A fraction is truncated; a value outside the field's range makes the entry malformed
+// rather than wrapping into an unintended requirement.
 template <typename T>
 T NumberValue(const json& value) {
     if (!value.is_number()) ThrowTypeError("number", value);
+    using Limits = std::numeric_limits<T>;
+    bool inRange = false;
     if (value.is_number_float()) {
-        // A fraction is truncated; a value beyond the type's range is clamped rather than
-        // undefined.
         const double number = value.get<double>();
-        if (!(number > static_cast<double>(std::numeric_limits<T>::min())))
-            return std::numeric_limits<T>::min();
-        if (number >= static_cast<double>(std::numeric_limits<T>::max()))
-            return std::numeric_limits<T>::max();
-        return static_cast<T>(number);
+        inRange = number > static_cast<double>(Limits::min()) - 1.0 &&
+                  number < static_cast<double>(Limits::max()) + 1.0;
+    } else if (value.is_number_unsigned()) {
+        inRange = value.get<uint64_t>() <= static_cast<uint64_t>(Limits::max());
+    } else {
+        const int64_t number = value.get<int64_t>();
+        inRange = number >= static_cast<int64_t>(Limits::min()) &&
+                  number <= static_cast<int64_t>(Limits::max());
     }
-    return value.get<T>();
+    if (!inRange) throw json::out_of_range::create(406, "number out of range", &value);
+    return value.is_number_float() ? static_cast<T>(value.get<double>()) : value.get<T>();
+}
+
+// An installer's expected digest: 64 hexadecimal digits, kept in lower case.
+std::string Sha256Value(const json& value) {
+    std::string digest = value.get<std::string>();
+    if (!IsSha256Hex(digest)) throw json::out_of_range::create(406, "not a SHA-256 digest", &value);
+    for (char& c : digest) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return digest;
 }
 
 const json& ArrayValue(const json& value) {
@@ -84,6 +106,7 @@ std::string TrackingToken(const std::string& offerId) {
 }  // namespace
 
 std::string EncodeBase62(const std::string& bytes) {
+    if (bytes.size() > kMaxBase62Input) throw std::length_error("Base-62 input too long");
     size_t first = 0;
     while (first < bytes.size() && bytes[first] == '\0') ++first;
     const size_t n = bytes.size() - first;
@@ -111,10 +134,23 @@ std::string EncodeBase62(const std::string& bytes) {
     return result;
 }
 
-std::string ExpandAttributes(const std::string& text, const AttributeMap& attributes) {
+std::optional<std::string> ExpandAttributes(const std::string& text,
+                                            const AttributeMap& attributes) {
+    if (text.size() > kMaxExpandedText) return std::nullopt;
     std::string result = text;
-    for (const auto& [name, value] : attributes)
-        result = ReplaceAll(result, "{" + name + "}", value);
+    for (const auto& [name, value] : attributes) {
+        const std::string token = "{" + name + "}";
+        // The size the replacement would give, known before anything is copied.
+        size_t count = 0;
+        for (size_t at = result.find(token); at != std::string::npos;
+             at = result.find(token, at + token.size())) {
+            ++count;
+        }
+        if (count == 0) continue;
+        const size_t kept = result.size() - count * token.size();
+        if (value.size() > (kMaxExpandedText - kept) / count) return std::nullopt;
+        result = ReplaceAll(result, token, value);
+    }
     return result;
 }
 
@@ -171,25 +207,26 @@ void Package::SetEventSource(EventContext context) {
 
 // The members of "ps" in a fixed order, so the first bad member is the one reported.
 void Package::ReadOfferSettings(const json& ps) {
-    m_imageName = Expand(ps.at("i").get<std::string>());
-    m_displayName = Expand(ps.at("dn").get<std::string>());
-    m_installerUrl = Expand(ps.at("u").get<std::string>());
+    m_imageName = Expand(ps.at("i"));
+    m_displayName = Expand(ps.at("dn"));
+    m_installerUrl = Expand(ps.at("u"));
     auto member = [&ps](const char* key) -> const json* {
         const auto found = ps.find(key);
         return found == ps.end() ? nullptr : &*found;
     };
-    if (auto v = member("p")) m_installerArguments = Expand(v->get<std::string>());
-    if (auto v = member("cp")) m_privacyUrl = Expand(v->get<std::string>());
-    if (auto v = member("ctu")) m_termsUrl = Expand(v->get<std::string>());
+    if (auto v = member("p")) m_installerArguments = Expand(*v);
+    if (auto v = member("cp")) m_privacyUrl = Expand(*v);
+    if (auto v = member("ctu")) m_termsUrl = Expand(*v);
     if (auto v = member("v")) m_vertical.store(NumberValue<int32_t>(*v));
     if (auto v = member("exc")) m_exclusive = v->get<bool>();
-    if (auto v = member("c")) m_channel = Expand(v->get<std::string>());
+    if (auto v = member("c")) m_channel = Expand(*v);
     if (auto v = member("disk")) m_minDiskMB = NumberValue<int64_t>(*v);
     if (auto v = member("ram")) m_minRamMB = NumberValue<int64_t>(*v);
     if (auto v = member("cpu")) m_minCpuMHz = NumberValue<int64_t>(*v);
     if (auto v = member("ov")) m_minOsCode = NumberValue<int32_t>(*v);
     if (auto v = member("pv")) m_minPlatformVersion = v->get<std::string>();
     if (auto v = member("win64")) m_requires64Bit = v->get<bool>();
+    if (auto v = member("sha256")) m_sha256 = Sha256Value(*v);
     if (auto v = member("x")) ApplyPreset(NumberValue<int>(*v));
     const json* fe = member("fe");
     const json* ife = member("ife");
@@ -240,8 +277,10 @@ void Package::ApplyPreset(int preset) {
     }
 }
 
-std::string Package::Expand(const std::string& text) const {
-    return ExpandAttributes(text, m_attributes);
+std::string Package::Expand(const json& value) const {
+    std::optional<std::string> expanded = ExpandAttributes(value.get<std::string>(), m_attributes);
+    if (!expanded) throw json::out_of_range::create(408, "text too long", &value);
+    return std::move(*expanded);
 }
 
 std::wstring Package::GetInstallerUrl() const { return Utf8ToWide(m_installerUrl); }

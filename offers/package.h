@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -92,7 +93,8 @@ public:
     int32_t m_minOsCode = 0;  // 61, 62, 63 or 100; 0 or less = none
     std::string m_minPlatformVersion;
     bool m_requires64Bit = false;
-    int m_index = 0;  // offers accepted before this one; 0 for the main product
+    std::string m_sha256;  // the installer's expected SHA-256, lower-case hex; "" = unchecked
+    int m_index = 0;       // offers accepted before this one; 0 for the main product
     std::shared_ptr<Gdiplus::Image> m_offerImage;
     AttributeMap m_attributes;
     std::vector<std::wstring> m_excludeFiles;  // path macros already expanded
@@ -113,7 +115,7 @@ public:
 private:
     void ReadOfferSettings(const nlohmann::json& settings);
     void ApplyPreset(int preset);
-    std::string Expand(const std::string& text) const;
+    std::string Expand(const nlohmann::json& value) const;
     void SetIdentity(const std::wstring& offerId, const std::wstring& offerTag,
                      const std::wstring& displayName, const std::wstring& channel);
     void SetEventSource(EventContext context);
@@ -130,12 +132,15 @@ private:
 };
 
 // The base-62 text of a byte string ("abc" -> "qMin"); leading zero bytes give nothing.
-// Throws std::runtime_error("Non-zero carry") if the digits overflow.
+// Throws std::runtime_error("Non-zero carry") if the digits overflow and
+// std::length_error for an input of more than 1024 bytes.
 std::string EncodeBase62(const std::string& bytes);
 
-// Replaces each "{name}" of the attributes by its value. The search goes on after the
-// inserted text, so a value holding its own token cannot make it endless.
-std::string ExpandAttributes(const std::string& text, const AttributeMap& attributes);
+// Replaces each "{name}" of the attributes by its value, attribute by attribute. The search
+// goes on after the inserted text, so a value holding its own token cannot make it endless.
+// Empty when the text or its expansion grows beyond 64 KiB.
+std::optional<std::string> ExpandAttributes(const std::string& text,
+                                            const AttributeMap& attributes);
 
 // A GDI+ bitmap decoded from image file bytes (a failed decode is returned all the
 // same), or null when no stream could be made.

@@ -56,15 +56,7 @@ void LicensePageIsv::FillLinkLine() {
 }
 
 void LicensePageIsv::EnlargeTitle() {
-    auto font = reinterpret_cast<HFONT>(SendMessageW(m_title, WM_GETFONT, 0, 0));
-    LOGFONTW description{};
-    if (!GetObjectW(font ? font : GetStockObject(DEFAULT_GUI_FONT), sizeof description,
-                    &description))
-        return;
-    description.lfHeight = kTitleHeight;
-    description.lfWeight = kTitleWeight;
-    m_titleFont.reset(CreateFontIndirectW(&description));
-    SendMessageW(m_title, WM_SETFONT, reinterpret_cast<WPARAM>(m_titleFont.get()), TRUE);
+    m_titleFont = ui::EnlargeFont(m_title, kTitleHeight, kTitleWeight);
 }
 
 void LicensePageIsv::OnCommand(int id, int code) {

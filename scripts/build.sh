@@ -9,6 +9,10 @@ source "$ROOT/scripts/test_mode.sh"
 
 bash "$ROOT/scripts/setup.sh"
 
+# Paths relative to the checkout in ccache's keys: another clone or worktree of the same
+# sources reuses the objects.
+export CCACHE_BASEDIR="$ROOT"
+
 configure() {
   local dir=$1 arch=$2
   shift 2

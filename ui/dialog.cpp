@@ -124,4 +124,23 @@ void SetWindowTextString(HWND window, const std::wstring& text) {
 
 void ShowControl(HWND window, bool show) { ShowWindow(window, show ? SW_SHOW : SW_HIDE); }
 
+bool IsChecked(HWND button) { return SendMessageW(button, BM_GETCHECK, 0, 0) != BST_UNCHECKED; }
+
+void SetChecked(HWND button, bool checked) {
+    SendMessageW(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+win32::unique_hfont EnlargeFont(HWND control, LONG height, LONG weight) {
+    auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    LOGFONTW description{};
+    if (!GetObjectW(font ? font : GetStockObject(DEFAULT_GUI_FONT), sizeof description,
+                    &description))
+        return {};
+    description.lfHeight = height;
+    description.lfWeight = weight;
+    win32::unique_hfont enlarged(CreateFontIndirectW(&description));
+    if (enlarged) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(enlarged.get()), TRUE);
+    return enlarged;
+}
+
 }  // namespace ui

@@ -56,5 +56,10 @@ private:
 std::wstring GetWindowTextString(HWND window);
 void SetWindowTextString(HWND window, const std::wstring& text);
 void ShowControl(HWND window, bool show);
+bool IsChecked(HWND button);
+void SetChecked(HWND button, bool checked);
+// A copy of the control's font (the default GUI font when it has none) with this height and
+// weight, set on the control; null when it could not be made.
+win32::unique_hfont EnlargeFont(HWND control, LONG height, LONG weight);
 
 }  // namespace ui

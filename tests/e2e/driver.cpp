@@ -220,6 +220,12 @@ int Run(const std::vector<std::wstring>& args) {
                      reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
         return 0;
     }
+    if (command == L"load") {
+        // Loads a DLL by bare name with the default search, as a program that does not
+        // limit it would: the tests' proof that a planted DLL would be found.
+        if (!LoadLibraryW(arg(1).c_str())) return Fail("not loaded");
+        return 0;
+    }
     if (command == L"gone") {
         const DWORD start = GetTickCount(), ms = static_cast<DWORD>(number(2, 5000));
         while (FindTopLevel(arg(1))) {
@@ -311,6 +317,18 @@ int Run(const std::vector<std::wstring>& args) {
     }
     if (command == L"command") {
         PostMessageW(top, WM_COMMAND, MAKEWPARAM(number(2, 0), BN_CLICKED), 0);
+        return 0;
+    }
+    if (command == L"checked") {
+        HWND control = VisibleControl(top, static_cast<int>(number(2, 0)));
+        if (!control) return Fail("control not found");
+        const bool checked = SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        std::printf("{\"checked\": %s}\n", checked ? "true" : "false");
+        return 0;
+    }
+    if (command == L"post") {
+        PostMessageW(top, static_cast<UINT>(number(2, 0)), static_cast<WPARAM>(number(3, 0)),
+                     static_cast<LPARAM>(number(4, 0)));
         return 0;
     }
     if (command == L"rect") {

@@ -77,6 +77,12 @@ class Driver:
     def answer(self, button_id, ms=5000):
         self.run("answer", button_id, ms)
 
+    def checked(self, title, control_id):
+        return self.run("checked", title, control_id)[0]["checked"]
+
+    def post(self, title, message, wparam=0, lparam=0):
+        self.run("post", title, message, wparam, lparam)
+
     def rect(self, title):
         return self.run("rect", title)[0]
 

@@ -18,6 +18,8 @@ foreach(locale de_DE ja_JP)
 endforeach()
 
 kelvara_e2e_test(e2e_startup test_startup.py)
+# DLLs planted beside the installer are never loaded.
+kelvara_e2e_test(e2e_planted_dlls test_planted_dlls.py)
 
 kelvara_unit_test(identity_test SOURCES unit/identity_test.cpp unit/path_macros_test.cpp PREFIXES win64 win32)
 

@@ -16,3 +16,4 @@ kelvara_unit_test(host_test SOURCES unit/kelvara_dlg_test.cpp unit/directory_tre
 set_tests_properties(host_test PROPERTIES RESOURCE_LOCK "desktop;backend443")
 
 kelvara_e2e_test(e2e_pages test_pages.py)
+kelvara_e2e_test(e2e_classic_pages test_classic_pages.py)

@@ -101,6 +101,8 @@ TEST(ConfigurationReply, EmptyOrBlankIsKelvaraExceptionAndMalformedIsAParseError
     EXPECT_THROW(ParseConfigurationReply(" \t\r\n\v\f"), KelvaraException);
     EXPECT_THROW(ParseConfigurationReply("not found"), nlohmann::json::parse_error);
     EXPECT_THROW(ParseConfigurationReply("{\"a\":1} // comment"), nlohmann::json::parse_error);
+    // The library reports a number beyond a double as a range error of its own.
+    EXPECT_THROW(ParseConfigurationReply("{\"f\":{\"m\":1e400}}"), nlohmann::json::parse_error);
     EXPECT_STREQ(KelvaraException().what(), "");
 }
 

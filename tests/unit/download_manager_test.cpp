@@ -110,6 +110,10 @@ TEST(ResolveLocation, KeepsAbsoluteAndResolvesRelativeLocations) {
     EXPECT_EQ(ResolveLocation(base, longPath), L"https://localhost" + longPath);
     EXPECT_EQ(ResolveLocation(base, L"https://localhost" + longPath),
               L"https://localhost" + longPath);
+    // Longer than a URL may be, with the base: left as it is (Wine's combining writes past
+    // its buffers there).
+    const std::wstring tooLong(2100, L'\n');
+    EXPECT_EQ(ResolveLocation(base, tooLong), tooLong);
 }
 
 TEST(DownloadFileName, IsTheGivenNameOrTheLastUrlSegmentAndNeverLeavesTheFolder) {

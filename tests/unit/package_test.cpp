@@ -8,6 +8,9 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <windows.h>
+
+#include <climits>
 #include <functional>
 
 using nlohmann::json;
@@ -52,6 +55,15 @@ std::shared_ptr<Package> OfferWith(const json& members) {
     return Offer(Entry(With(Settings(), members)));
 }
 
+// Milliseconds the call takes: inputs here are large enough that quadratic work would take
+// minutes, while linear work takes milliseconds.
+template <typename Call>
+ULONGLONG Milliseconds(Call call) {
+    const ULONGLONG start = GetTickCount64();
+    call();
+    return GetTickCount64() - start;
+}
+
 }  // namespace
 
 TEST(Base62, EncodesBytesAsANumberWithoutLeadingZeros) {
@@ -64,11 +76,34 @@ TEST(Base62, EncodesBytesAsANumberWithoutLeadingZeros) {
     EXPECT_EQ(EncodeBase62(std::string(200, '\xFF')).size(), 269u);
 }
 
+TEST(Base62, RefusesLongInputsAtOnce) {
+    EXPECT_EQ(EncodeBase62(std::string(1024, '\xFF')).size(), 1376u);
+    EXPECT_THROW(EncodeBase62(std::string(1025, 'a')), std::length_error);
+    EXPECT_LT(Milliseconds(
+                  [] { EXPECT_THROW(EncodeBase62(std::string(1 << 20, 'a')), std::length_error); }),
+              1000u);
+}
+
 TEST(ExpandAttributes, ReplacesKnownTokensOnlyAndEnds) {
     const AttributeMap attributes = {{"pxl", "T0k"}, {"of", "tag"}, {"self", "<{self}>"}};
     EXPECT_EQ(ExpandAttributes("a{pxl}b{pxl}{of}", attributes), "aT0kbT0ktag");
     EXPECT_EQ(ExpandAttributes("{unknown} {pxl", attributes), "{unknown} {pxl");
     EXPECT_EQ(ExpandAttributes("{self}{self}", attributes), "<{self}><{self}>");
+}
+
+TEST(ExpandAttributes, IsLinearAndRefusesTextsBeyondTheCap) {
+    std::string tokens;
+    for (int i = 0; i < 12000; ++i) tokens += "{of}";
+    const AttributeMap shortValue = {{"of", "ab"}, {"pxl", "T"}};
+    std::optional<std::string> expanded;
+    EXPECT_LT(Milliseconds([&] { expanded = ExpandAttributes(tokens, shortValue); }), 1000u);
+    ASSERT_TRUE(expanded);
+    EXPECT_EQ(expanded->size(), 24000u);
+    // Each token growing into a long value would need gigabytes.
+    const AttributeMap longValue = {{"of", std::string(1 << 16, 'x')}};
+    EXPECT_LT(Milliseconds([&] { expanded = ExpandAttributes(tokens, longValue); }), 1000u);
+    EXPECT_FALSE(expanded);
+    EXPECT_FALSE(ExpandAttributes(std::string(1 << 20, 'a'), shortValue));
 }
 
 TEST(OfferEntry, WithoutOptionalKeysTakesTheDefaults) {
@@ -208,6 +243,55 @@ TEST(OfferEntry, MistypedMembersRaiseTypeError) {
     EXPECT_THROW(Offer({{"ad", "tag"}, {"ps", Settings()}}), json::type_error);
     EXPECT_THROW(Offer({{"ad", {{"f", "tag"}, {"o", "id"}}}, {"ps", {1, 2}}}), json::type_error);
     EXPECT_THROW(Offer(json::array()), json::type_error);
+}
+
+TEST(OfferEntry, NumbersOutsideTheirFieldsRangeMakeItMalformed) {
+    const json outOfRange[] = {
+        {{"ov", 4294967357u}},  // would wrap to 61
+        {{"ov", 4294967357.0}},
+        {{"v", 2147483648u}},
+        {{"v", -2147483649ll}},
+        {{"x", 4294967306u}},  // would wrap to preset 10
+        {{"disk", 18446744073709551615u}},
+        {{"ram", 1e19}},
+        {{"cpu", -1e300}},
+        {{"cmdu",
+          {{{"utr", "hkey_users"}, {"utk", "k"}, {"utvn", "n"}, {"utvt", "t"}, {"umd", 1e10}}}}},
+    };
+    for (const json& members : outOfRange) {
+        EXPECT_THROW(OfferWith(members), json::out_of_range) << members.dump();
+    }
+    auto edges = OfferWith({{"v", -2147483648ll}, {"ov", 2147483647}, {"disk", -1}, {"ram", 2.9}});
+    EXPECT_EQ(edges->m_vertical.load(), INT32_MIN);
+    EXPECT_EQ(edges->m_minOsCode, INT32_MAX);
+    EXPECT_EQ(edges->m_minDiskMB, -1);  // compared unsigned: never met
+    EXPECT_EQ(edges->m_minRamMB, 2);
+}
+
+TEST(OfferEntry, ReadsTheInstallersDigestInLowerCase) {
+    const std::string digest(64, 'A');
+    EXPECT_EQ(OfferWith({{"sha256", digest}})->m_sha256, std::string(64, 'a'));
+    EXPECT_EQ(Offer(Entry())->m_sha256, "");
+    for (const std::string& bad :
+         {std::string(63, 'a'), std::string(65, 'a'), std::string(63, 'a') + "g", std::string()}) {
+        EXPECT_THROW(OfferWith({{"sha256", bad}}), json::out_of_range) << bad;
+    }
+    EXPECT_THROW(OfferWith({{"sha256", 1}}), json::type_error);
+}
+
+TEST(OfferEntry, LongTextsCostLinearTime) {
+    // A 1 MiB offer id once took minutes to encode; now its token is simply empty.
+    json entry = Entry();
+    entry["ad"]["o"] = std::string(1 << 20, '7');
+    std::shared_ptr<Package> offer;
+    EXPECT_LT(Milliseconds([&] { offer = Offer(entry); }), 2000u);
+    EXPECT_EQ(offer->m_attributes.at("pxl"), "");
+    // Tokens of a long tag would multiply it: the entry is malformed instead.
+    std::string tokens;
+    for (int i = 0; i < 16000; ++i) tokens += "{of}";
+    entry = Entry(With(Settings(), {{"p", tokens}}));
+    entry["ad"]["f"] = std::string(1 << 16, 't');
+    EXPECT_LT(Milliseconds([&] { EXPECT_THROW(Offer(entry), json::out_of_range); }), 2000u);
 }
 
 TEST(OfferEntry, PresetsOverrideTheRequirementsTheyName) {

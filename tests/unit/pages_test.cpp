@@ -1,13 +1,17 @@
 // The pages as real windows inside a frame made from the host's template, checked for what a
 // user sees and for what they start.
+#include "config/classic_options.h"
 #include "config/configuration_manager.h"
 #include "i18n/language_manager.h"
+#include "pages/configurations_page_bt_classic.h"
 #include "pages/error_page.h"
 #include "pages/finish_page_dlm.h"
 #include "pages/finish_page_isv.h"
 #include "pages/language_page.h"
 #include "pages/license_page_isv.h"
 #include "pages/loading_page.h"
+#include "pages/options_page_bt_classic.h"
+#include "pages/warning_page_bt_classic.h"
 #include "pages/welcome_page_isv.h"
 #include "res/resource.h"
 #include "ui/dialog.h"
@@ -18,6 +22,7 @@
 
 #include <shlobj.h>
 
+#include <array>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -70,6 +75,8 @@ struct SavedConfiguration {
     explicit SavedConfiguration(const ConfigurationManager& c)
         : wizardType(c.m_wizardType),
           btMode(c.m_btMode),
+          options(c.m_options),
+          configurations(c.m_configurations),
           productTitle(c.m_productTitle),
           privacyUrl(c.m_privacyUrl),
           termsUrl(c.m_termsUrl),
@@ -81,6 +88,8 @@ struct SavedConfiguration {
     void RestoreTo(ConfigurationManager& c) const {
         c.m_wizardType = wizardType;
         c.m_btMode = btMode;
+        c.m_options = options;
+        c.m_configurations = configurations;
         c.m_productTitle = productTitle;
         c.m_privacyUrl = privacyUrl;
         c.m_termsUrl = termsUrl;
@@ -92,6 +101,8 @@ struct SavedConfiguration {
     }
     WizardType wizardType;
     bool btMode;
+    std::array<bool, 3> options;
+    std::array<bool, 5> configurations;
     std::wstring productTitle, privacyUrl, termsUrl, defaultPrivacyUrl, downloadedFilePath,
         launchPath, launchArguments;
     std::shared_ptr<Gdiplus::Image> productImage;
@@ -448,6 +459,118 @@ TEST_F(PageTest, ErrorPageShowsTheHostsTextsAndItsCloseEndsTheWizard) {
     Click(page, IDC_CLOSE);
     EXPECT_THAT(m_buttons, ElementsAre(ButtonType::Close));
     EXPECT_THAT(m_errors, IsEmpty());
+}
+
+// ---- Classic option pages -----------------------------------------------------------
+
+// The height and weight of the font a control draws with.
+std::pair<LONG, LONG> FontOf(HWND control) {
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font,
+               &font);
+    return {font.lfHeight, font.lfWeight};
+}
+
+class ClassicPageTest : public PageTest {
+protected:
+    void SetUp() override {
+        PageTest::SetUp();
+        m_config->m_btMode = true;
+        m_config->m_options = {};
+        m_config->m_configurations = {};
+        LoadLanguage(L"English");
+    }
+    static std::vector<bool> Checks(const IPage& page, std::initializer_list<int> ids) {
+        std::vector<bool> checked;
+        for (int id : ids) checked.push_back(Checked(page, id));
+        return checked;
+    }
+    static void Toggle(const IPage& page, int id) {
+        SendMessageW(page.Item(id), BM_SETCHECK, Checked(page, id) ? BST_UNCHECKED : BST_CHECKED,
+                     0);
+    }
+};
+
+TEST_F(ClassicPageTest, WarningPageShowsItsNoticeUnderAnEnlargedTitle) {
+    auto& page = Show<WarningPageBTClassic>();
+    EXPECT_EQ(page.GetPageName(), L"WarningPageBTClassic");
+    EXPECT_EQ(Text(page, IDC_WARNING_TITLE), L"Before You Continue");
+    EXPECT_EQ(Text(page, IDC_WARNING_SUBTITLE), L"Please read the following information.");
+    EXPECT_THAT(Utf8(Text(page, IDC_WARNING_TEXT)),
+                ::testing::EndsWith("Click Next to continue or Back to return."));
+    EXPECT_EQ(FontOf(page.Item(IDC_WARNING_TITLE)), std::make_pair(12L, 1000L));
+    EXPECT_NE(FontOf(page.Item(IDC_WARNING_SUBTITLE)).second, 1000L);
+
+    Click(page, IDC_NEXT);
+    Click(page, IDC_BACK);
+    EXPECT_THAT(m_buttons, ElementsAre(ButtonType::Next, ButtonType::Back));
+}
+
+TEST_F(ClassicPageTest, OptionsStartCheckedAndReachTheConfigurationOnlyOnNext) {
+    auto& page = Show<OptionsPageBTClassic>();
+    EXPECT_EQ(Text(page, IDC_OPTIONS_TITLE), L"Installation Options");
+    EXPECT_EQ(Text(page, IDC_OPTION_1), L"Create a desktop shortcut");
+    EXPECT_EQ(Text(page, IDC_OPTION_3), L"Start automatically with Windows");
+    EXPECT_EQ(FontOf(page.Item(IDC_OPTIONS_TITLE)), std::make_pair(12L, 1000L));
+    EXPECT_EQ(Checks(page, {IDC_OPTION_1, IDC_OPTION_2, IDC_OPTION_3}),
+              std::vector<bool>({true, true, true}));
+
+    Toggle(page, IDC_OPTION_2);
+    EXPECT_THAT(m_config->m_options, ElementsAre(false, false, false)) << "nothing before Next";
+    Click(page, IDC_NEXT);
+    EXPECT_THAT(m_config->m_options, ElementsAre(true, false, true));
+    EXPECT_THAT(m_buttons, ElementsAre(ButtonType::Next));
+}
+
+TEST_F(ClassicPageTest, ConfigurationsBackKeepsThePagesStateAndStoresNothing) {
+    auto& page = Show<ConfigurationsPageBTClassic>();
+    EXPECT_EQ(Text(page, IDC_CONFIGURATIONS_TITLE), L"Settings");
+    EXPECT_EQ(Text(page, IDC_CONFIGURATION_1_LABEL),
+              L"Install updates automatically when they become available (recommended)");
+    EXPECT_EQ(Text(page, IDC_CONFIGURATION_1), L"");
+    EXPECT_EQ(Text(page, IDC_CONFIGURATION_5), L"Join the product improvement program");
+    EXPECT_EQ(FontOf(page.Item(IDC_CONFIGURATIONS_TITLE)), std::make_pair(12L, 1000L));
+    const auto boxes = {IDC_CONFIGURATION_1, IDC_CONFIGURATION_2, IDC_CONFIGURATION_3,
+                        IDC_CONFIGURATION_4, IDC_CONFIGURATION_5};
+    EXPECT_EQ(Checks(page, boxes), std::vector<bool>(5, true));
+
+    Toggle(page, IDC_CONFIGURATION_3);
+    Click(page, IDC_BACK);
+    EXPECT_THAT(m_config->m_configurations, ElementsAre(false, false, false, false, false));
+    EXPECT_EQ(Checks(page, boxes), std::vector<bool>({true, true, false, true, true}));
+
+    Click(page, IDC_NEXT);
+    EXPECT_THAT(m_config->m_configurations, ElementsAre(true, true, false, true, true));
+    // Stored again at each Next, from what the page shows then.
+    Toggle(page, IDC_CONFIGURATION_3);
+    Toggle(page, IDC_CONFIGURATION_1);
+    Click(page, IDC_NEXT);
+    EXPECT_THAT(m_config->m_configurations, ElementsAre(false, true, true, true, true));
+    EXPECT_THAT(m_buttons, ElementsAre(ButtonType::Back, ButtonType::Next, ButtonType::Next));
+}
+
+TEST_F(ClassicPageTest, PassingBothPagesUntouchedGivesTheInstallerEveryOption) {
+    Click(Show<OptionsPageBTClassic>(), IDC_NEXT);
+    Click(Show<ConfigurationsPageBTClassic>(), IDC_NEXT);
+    EXPECT_EQ(ClassicOptionString(m_config->m_options, m_config->m_configurations),
+              L"1110010101111110");
+}
+
+TEST(ClassicOptions, EveryBoxHasItsPlacesAndTheFixedDigitsStay) {
+    EXPECT_EQ(ClassicOptionString({true, true, true}, {true, true, true, true, true}),
+              L"1110010101111110");
+    EXPECT_EQ(ClassicOptionString({}, {}), L"0000000101000000");
+    // One box at a time: configuration 3 fills two places.
+    EXPECT_EQ(ClassicOptionString({}, {false, false, true, false, false}), L"1000000101010000");
+    EXPECT_EQ(ClassicOptionString({}, {true, false, false, false, false}), L"0010000101000000");
+    EXPECT_EQ(ClassicOptionString({}, {false, true, false, false, false}), L"0000010101000000");
+    EXPECT_EQ(ClassicOptionString({}, {false, false, false, true, false}), L"0100000101000000");
+    EXPECT_EQ(ClassicOptionString({}, {false, false, false, false, true}), L"0000000101100000");
+    EXPECT_EQ(ClassicOptionString({true, false, false}, {}), L"0000000101000010");
+    EXPECT_EQ(ClassicOptionString({false, true, false}, {}), L"0000000101001000");
+    EXPECT_EQ(ClassicOptionString({false, false, true}, {}), L"0000000101000100");
+    EXPECT_EQ(ClassicInstallerArguments({true, true, true}, {true, true, true, true, true}),
+              L"/S /FORCEINSTALL 1110010101111110");
 }
 
 // ---- License page --------------------------------------------------------------------

@@ -21,6 +21,16 @@ TEST(ExpandPathMacros, CommonpfResolvesToTheNativeProgramFilesInOnePass) {
     EXPECT_EQ(ExpandPathMacros(L"{commonpf64}\\App", Table(false)), L"{commonpf64}\\App");
 }
 
+TEST(ExpandPathMacros, TakesTimeInProportionToTheText) {
+    std::wstring text;
+    for (int i = 0; i < 200000; ++i) text += L"{commonpf}";
+    const ULONGLONG start = GetTickCount64();
+    const std::wstring expanded = ExpandPathMacros(text, Table(true));
+    EXPECT_LT(GetTickCount64() - start, 2000u);  // replacing in place took minutes
+    EXPECT_EQ(expanded.size(), 200000u * 7);
+    EXPECT_EQ(expanded.substr(0, 14), L"C:\\PF64C:\\PF64");
+}
+
 TEST(ExpandPathMacros, ReplacesEveryOccurrenceAndLeavesUnknownTokens) {
     const auto table = Table(true);
     EXPECT_EQ(ExpandPathMacros(L"{localappdata};{localappdata}", table), L"C:\\Local;C:\\Local");
