@@ -130,12 +130,15 @@ std::vector<unsigned char> WinHttpMemoryTransfer(const std::wstring& url,
                                                  const std::atomic<bool>& cancel) {
     Response response =
         OpenGet(url, kMemoryUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_FLAG_REFRESH);
+    const std::wstring tooLarge =
+        L"Download failed: larger than " + DecimalText(kMemoryDownloadCap) + L" bytes.";
+    // An announced length over the cap fails before any of the body is read.
+    const std::optional<uint64_t> length =
+        ParseContentLength(QueryText(response.request.get(), WINHTTP_QUERY_CONTENT_LENGTH));
+    if (length && *length > kMemoryDownloadCap) ThrowTransferError(tooLarge);
     std::vector<unsigned char> bytes;
-    ReadBody(response.request.get(), cancel, [&bytes](const char* data, DWORD size) {
-        if (size > kMemoryDownloadCap - bytes.size()) {
-            ThrowTransferError(L"Download failed: larger than " + DecimalText(kMemoryDownloadCap) +
-                               L" bytes.");
-        }
+    ReadBody(response.request.get(), cancel, [&bytes, &tooLarge](const char* data, DWORD size) {
+        if (size > kMemoryDownloadCap - bytes.size()) ThrowTransferError(tooLarge);
         bytes.insert(bytes.end(), data, data + size);
     });
     return bytes;

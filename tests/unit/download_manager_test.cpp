@@ -523,11 +523,16 @@ TEST_F(DownloadTest, MemoryDownloadsAreCapped) {
     ASSERT_TRUE(bytes);
     EXPECT_EQ(bytes->size(), kMemoryDownloadCap);
 
-    m_backend.SetRoutes({{"/f/big.png", {{"generate", kMemoryDownloadCap + 1}}}});
-    bytes = DownloadToMemory(L"https://localhost/f/big.png");
-    ASSERT_TRUE(bytes);
-    EXPECT_TRUE(bytes->empty());
-    EXPECT_EQ(m_backend.Requests().size(), 2u);
+    // Announced or not, one byte more fails both attempts.
+    for (const Json& length : {Json(), Json("chunked")}) {
+        Json reply = {{"generate", kMemoryDownloadCap + 1}};
+        if (!length.is_null()) reply["length"] = length;
+        m_backend.SetRoutes({{"/f/big.png", reply}});
+        bytes = DownloadToMemory(L"https://localhost/f/big.png");
+        ASSERT_TRUE(bytes);
+        EXPECT_TRUE(bytes->empty()) << length;
+        EXPECT_EQ(m_backend.Requests().size(), 2u) << length;
+    }
 }
 
 TEST_F(DownloadTest, MemoryDownloadsTryTwiceAndIdentifyThemselves) {
