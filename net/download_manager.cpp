@@ -3,6 +3,7 @@
 #include "config/configuration_manager.h"
 #include "base/encoding.h"
 #include "base/error.h"
+#include "net/file_name.h"
 #include "net/transfer.h"
 #include "net/url.h"
 #include "ui/message_box.h"
@@ -33,10 +34,15 @@ DownloadManager::Result Attempt(void (*transfer)(const FileTransfer&), const Fil
 
 DownloadManager::Result DownloadManager::Download(const std::wstring& url, HWND window,
                                                   const std::wstring& fileName,
-                                                  bool toWorkingDirectory) {
+                                                  bool toWorkingDirectory,
+                                                  const std::wstring& expectedSha256) {
+    const std::optional<std::string> digest =
+        expectedSha256.empty() ? std::string() : ParseSha256(expectedSha256);
+    if (!digest) return {false, L"Download failed: invalid expected SHA-256: " + expectedSha256};
     const bool named = !fileName.empty();
     const FileTransfer job{url, TargetPath(named ? fileName : url, named, toWorkingDirectory),
-                           window, m_cancel};
+                           window, *digest, m_cancel};
+    if (job.path.empty()) return {false, L"Download failed: no valid file name for " + url};
     Result outcome = Attempt(&WinHttpFileTransfer, job);
     if (!outcome.first) {
         std::wstring message = L"[WINHTTP]" + outcome.second;
@@ -47,7 +53,7 @@ DownloadManager::Result DownloadManager::Download(const std::wstring& url, HWND 
             if (!outcome.first) message += L" [WININET]" + outcome.second;
         }
         if (!outcome.first) {
-            if (!job.path.empty()) DeleteFileW(job.path.c_str());
+            DeleteFileW(job.path.c_str());
             return {false, message};
         }
     }
@@ -89,10 +95,6 @@ std::wstring DownloadManager::TargetPath(const std::wstring& source, bool isFile
         ShowMessageBox(nullptr, L"Invalid path", L"", MB_OK);
         return {};
     }
-    const std::wstring name =
-        isFileName ? DownloadFileName(L"", source) : DownloadFileName(source, L"");
-    wchar_t path[MAX_PATH] = {};
-    if (name.empty() || folder.size() >= MAX_PATH) return {};
-    folder.copy(path, folder.size());
-    return PathAppendW(path, name.c_str()) ? path : L"";
+    return ConfinedPath(folder,
+                        isFileName ? DownloadFileName(L"", source) : DownloadFileName(source, L""));
 }

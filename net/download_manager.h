@@ -33,10 +33,11 @@ public:
 
     // Downloads url into the download folder (or the working directory) under fileName, or
     // under the URL's own name when fileName is empty. Tries WinHTTP, then, 2 s later,
-    // WinINet; a cancelled transfer is not tried again. A failed download leaves no file.
-    // Blocking: run it on a worker.
+    // WinINet; a cancelled transfer is not tried again. When expectedSha256 is given (64
+    // hexadecimal digits, either case), a file with another digest fails the transfer. A
+    // failed download leaves no file. Blocking: run it on a worker.
     Result Download(const std::wstring& url, HWND window, const std::wstring& fileName,
-                    bool toWorkingDirectory);
+                    bool toWorkingDirectory, const std::wstring& expectedSha256 = L"");
 
     // Downloads url into memory on a thread of its own (two attempts) and calls callback
     // there.
@@ -49,8 +50,8 @@ public:
     std::wstring LastDownloadedFile() const;
 
     // Where a download goes: the folder, then source when isFileName, otherwise the last
-    // segment of the URL source. Empty (after an "Invalid path" message box) when the folder
-    // does not exist.
+    // segment of the URL source, confined to the folder (ConfinedPath). Empty when there is
+    // no safe name, and (after an "Invalid path" message box) when the folder does not exist.
     static std::wstring TargetPath(const std::wstring& source, bool isFileName,
                                    bool toWorkingDirectory);
 

@@ -1,5 +1,7 @@
 #include "net/url.h"
 
+#include "net/file_name.h"
+
 #include <windows.h>
 #include <shlwapi.h>
 
@@ -31,12 +33,7 @@ std::wstring ResolveLocation(const std::wstring& base, const std::wstring& locat
 }
 
 std::wstring DownloadFileName(const std::wstring& url, const std::wstring& fileName) {
-    std::wstring name = fileName;
-    if (name.empty()) {
-        name = url.substr(0, url.find_first_of(L"?#"));
-        name = name.substr(name.rfind(L'/') + 1);
-    }
-    const size_t separator = name.find_last_of(L"/\\:");
-    if (separator != std::wstring::npos) name.erase(0, separator + 1);
-    return name == L"." || name == L".." ? L"" : name;
+    if (!fileName.empty()) return SafeFileName(fileName);
+    const std::wstring path = url.substr(0, url.find_first_of(L"?#"));
+    return SafeFileName(path.substr(path.rfind(L'/') + 1));
 }
