@@ -17,3 +17,12 @@ std::wstring DecimalText(Integer value) {
     const std::string digits = std::to_string(value);
     return std::wstring(digits.begin(), digits.end());
 }
+
+// The UTF-8 sequence that starts at text[at] (at < text.size()): its whole length when it is
+// well formed (no overlong form, no surrogate, nothing above U+10FFFF), else the bytes up to
+// the one that breaks it, at least one, so that a reader can go on after it.
+struct Utf8Sequence {
+    size_t length;
+    bool valid;
+};
+Utf8Sequence Utf8SequenceAt(const std::string& text, size_t at);

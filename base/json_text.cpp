@@ -3,6 +3,8 @@
 // tables cost several kilobytes of the download stub.
 #include "base/json_text.h"
 
+#include "base/encoding.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cmath>
@@ -50,26 +52,6 @@ void AppendEscaped(std::string& out, unsigned char c) {
     }
 }
 
-// Length of the UTF-8 sequence that lead starts (0 when lead cannot start one), and the
-// range its second byte must lie in (which rules out overlong forms, surrogates and code
-// points above U+10FFFF).
-int SequenceLength(unsigned char lead, unsigned char& low, unsigned char& high) {
-    low = 0x80;
-    high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) return 2;
-    if (lead >= 0xE0 && lead <= 0xEF) {
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-        return 3;
-    }
-    if (lead >= 0xF0 && lead <= 0xF4) {
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-        return 4;
-    }
-    return 0;
-}
-
 void AppendString(std::string& out, const std::string& text) {
     out += '"';
     const size_t size = text.size();
@@ -81,27 +63,14 @@ void AppendString(std::string& out, const std::string& text) {
             ++i;
             continue;
         }
-        unsigned char low, high;
-        const int length = SequenceLength(lead, low, high);
-        if (length == 0) {
-            AppendReplacement(out);
-            ++i;
-            continue;
-        }
-        // A sequence cut short is replaced as a whole; the byte that broke it starts over.
-        int taken = 1;
-        for (; taken < length && i + taken < size; ++taken) {
-            const auto c = static_cast<unsigned char>(text[i + taken]);
-            if (c < low || c > high) break;
-            low = 0x80;
-            high = 0xBF;
-        }
-        if (taken == length) {
-            out.append(text, i, length);
+        // A broken sequence is replaced as a whole; the byte that broke it starts over.
+        const Utf8Sequence sequence = Utf8SequenceAt(text, i);
+        if (sequence.valid) {
+            out.append(text, i, sequence.length);
         } else {
             AppendReplacement(out);
         }
-        i += taken;
+        i += sequence.length;
     }
     out += '"';
 }

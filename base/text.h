@@ -30,3 +30,8 @@ std::vector<std::wstring> Split(const std::wstring& text, wchar_t delimiter);
 std::wstring ToLower(std::wstring text);
 
 bool StartsWith(const std::wstring& text, const std::wstring& prefix);
+
+// The number that text begins with (after white space), as std::stof reads it: "11.0.19041.1"
+// gives 11. No number throws std::invalid_argument, a number beyond a float
+// std::out_of_range. Converted by the C runtime DLL: MinGW's own conversion would add 9 KB.
+float LeadingFloat(const std::wstring& text);

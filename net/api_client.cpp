@@ -11,8 +11,12 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace {
+
+// The largest reply accepted: a configuration of hundreds of offers is a small fraction.
+constexpr size_t kReplyCap = 4 * 1024 * 1024;
 
 // Transfer diagnostics go to standard output, as whole lines.
 void PrintDiagnostic(const std::string& line) { std::fputs((line + "\n").c_str(), stdout); }
@@ -29,23 +33,24 @@ void AddHeaders(HINTERNET request, const HeaderList& headers) {
 }
 
 // Appends the body to reply, each chunk up to its first NUL; problems end the reading
-// (or skip a chunk) and are written to standard output.
-void ReadReply(HINTERNET request, std::string& reply) {
+// (or skip a chunk) and are written to standard output. False when the reply outgrew
+// kReplyCap: reply is then as it was before.
+bool ReadReply(HINTERNET request, std::string& reply) {
+    const size_t start = reply.size();
     for (;;) {
         DWORD available = 0;
         if (!WinHttpQueryDataAvailable(request, &available)) {
             PrintDiagnostic("Error " + std::to_string(GetLastError()) +
                             " in WinHttpQueryDataAvailable.");
-            return;
+            return true;
         }
-        if (available == 0) return;
-        std::vector<char> chunk;
-        try {
-            chunk.assign(static_cast<size_t>(available) + 1, '\0');
-        } catch (const std::bad_alloc&) {
-            PrintDiagnostic("Out of memory");
-            return;
+        if (available == 0) return true;
+        if (available > kReplyCap - (reply.size() - start)) {
+            PrintDiagnostic("Reply larger than " + std::to_string(kReplyCap) + " bytes.");
+            reply.resize(start);
+            return false;
         }
+        std::vector<char> chunk(static_cast<size_t>(available) + 1, '\0');
         DWORD read = 0;
         if (WinHttpReadData(request, chunk.data(), available, &read)) {
             reply.append(chunk.data(), strnlen(chunk.data(), read));
@@ -55,10 +60,8 @@ void ReadReply(HINTERNET request, std::string& reply) {
     }
 }
 
-}  // namespace
-
-bool PostJson(const std::wstring& host, const std::wstring& path, const std::string& body,
-              HeaderList headers, std::string& reply, DWORD& status) {
+bool Post(const std::wstring& host, const std::wstring& path, const std::string& body,
+          HeaderList headers, std::string& reply, DWORD& status) {
     win32::unique_winhttp session;
     try {
         session = OpenSession(nullptr, ProxyAccessType());
@@ -72,6 +75,11 @@ bool PostJson(const std::wstring& host, const std::wstring& path, const std::str
         WinHttpOpenRequest(connection.get(), L"POST", path.c_str(), nullptr, WINHTTP_NO_REFERER,
                            WINHTTP_DEFAULT_ACCEPT_TYPES, WINHTTP_FLAG_SECURE));
     if (!request) return false;
+    try {
+        ApplyTimeouts(request.get());
+    } catch (const Error&) {
+        return false;
+    }
     headers.emplace_back(L"Expect", L"100-continue");
     headers.emplace_back(L"Content-Type", L"application/json");
     AddHeaders(request.get(), headers);
@@ -84,8 +92,19 @@ bool PostJson(const std::wstring& host, const std::wstring& path, const std::str
     DWORD size = sizeof(status);
     WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
                         WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX);
-    ReadReply(request.get(), reply);
-    return true;
+    return ReadReply(request.get(), reply);
+}
+
+}  // namespace
+
+bool PostJson(const std::wstring& host, const std::wstring& path, const std::string& body,
+              HeaderList headers, std::string& reply, DWORD& status) {
+    try {
+        return Post(host, path, body, std::move(headers), reply, status);
+    } catch (const std::bad_alloc&) {
+        PrintDiagnostic("Out of memory");
+        return false;
+    }
 }
 
 bool PostJsonToUrl(const std::wstring& url, const std::string& body, const HeaderList& headers,

@@ -13,8 +13,10 @@ using HeaderList = std::vector<std::pair<std::wstring, std::wstring>>;
 // POSTs body to https://host:443/path with the headers, then "Expect: 100-continue" and
 // "Content-Type: application/json". Appends the reply body (each chunk up to its first NUL)
 // to reply and stores the status code in status. True when the request was sent and a
-// response received, whatever its status. Never throws; the few transfer problems it
-// tolerates are written to standard output.
+// response received, whatever its status; false also when the reply is larger than 4 MiB
+// (reply then keeps only what it held before) or memory ran out. Every handle has the
+// time-outs of TransferTimeouts (net/timeouts.h). Never throws; the few transfer problems
+// it tolerates, and the reasons for a false, are written to standard output.
 bool PostJson(const std::wstring& host, const std::wstring& path, const std::string& body,
               HeaderList headers, std::string& reply, DWORD& status);
 

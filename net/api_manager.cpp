@@ -3,6 +3,7 @@
 #include "config/configuration_manager.h"
 #include "net/api_client.h"
 #include "base/encoding.h"
+#include "base/json_parse.h"
 #include "base/json_text.h"
 #include "net/kelvara_exception.h"
 #include "base/system_info.h"
@@ -41,12 +42,7 @@ std::string ConfigurationRequestBody(const ConfigurationRequest& request) {
 
 std::unique_ptr<nlohmann::json> ParseConfigurationReply(const std::string& reply) {
     if (reply.find_first_not_of(" \t\n\v\f\r") == std::string::npos) throw KelvaraException();
-    try {
-        return std::make_unique<nlohmann::json>(nlohmann::json::parse(reply, nullptr, true, false));
-    } catch (const nlohmann::json::out_of_range& error) {
-        // A number beyond the range of a double ("1e400") is reported as a range error.
-        throw nlohmann::json::parse_error::create(101, 0, error.what(), nullptr);
-    }
+    return std::make_unique<nlohmann::json>(JsonFromText(reply));
 }
 
 std::unique_ptr<nlohmann::json> ApiManager::FetchConfiguration() {

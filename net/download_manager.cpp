@@ -3,7 +3,7 @@
 #include "config/configuration_manager.h"
 #include "base/encoding.h"
 #include "base/error.h"
-#include "net/sha256.h"
+#include "net/file_name.h"
 #include "net/transfer.h"
 #include "net/url.h"
 #include "ui/message_box.h"
@@ -30,52 +30,32 @@ DownloadManager::Result Attempt(void (*transfer)(const FileTransfer&), const Fil
     }
 }
 
-bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
-    win32::unique_file file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    std::string buffer(64 * 1024, '\0');
-    DWORD read = 0;
-    while (ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr) &&
-           read > 0) {
-        bytes.append(buffer.data(), read);
-    }
-    return true;
-}
-
-// The downloaded file, checked against its digest, put in place of the target.
-DownloadManager::Result Complete(const std::wstring& partial, const std::wstring& path,
-                                 const std::string& sha256) {
-    if (!sha256.empty()) {
-        std::string bytes;
-        if (!ReadWholeFile(partial, bytes) || Sha256Hex(bytes) != sha256) {
-            return {false, L"The downloaded file does not match its SHA-256 digest."};
-        }
-    }
-    if (!MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        return {false, ErrorText(L"Failed to replace the downloaded file: ", GetLastError())};
-    }
-    return {true, L""};
-}
-
 }  // namespace
 
 DownloadManager::Result DownloadManager::Download(const std::wstring& url, HWND window,
                                                   const std::wstring& fileName,
-                                                  bool toWorkingDirectory) {
+                                                  bool toWorkingDirectory,
+                                                  const std::wstring& expectedSha256) {
     auto config = ConfigurationManager::GetInstance();
     return Download(
         url, window,
         DownloadTarget{toWorkingDirectory ? config->m_workingDirectory : config->m_downloadFolder,
-                       fileName});
+                       fileName, false, WideToUtf8(expectedSha256)});
 }
 
 DownloadManager::Result DownloadManager::Download(const std::wstring& url, HWND window,
                                                   const DownloadTarget& target) {
+    const std::optional<std::string> digest =
+        target.sha256.empty() ? std::string() : ParseSha256(Utf8ToWide(target.sha256));
+    if (!digest) {
+        return {false, L"Download failed: invalid expected SHA-256: " + Utf8ToWide(target.sha256)};
+    }
     const bool named = !target.fileName.empty();
     const std::wstring path = TargetPathIn(target.folder, named ? target.fileName : url, named);
-    const std::wstring partial = path.empty() ? L"" : path + L".part";
-    FileTransfer job{url, partial, window, m_cancel, target.program};
+    if (path.empty()) return {false, L"Download failed: no valid file name for " + url};
+    // The file arrives beside its target and takes its place only when complete.
+    const std::wstring partial = path + L".part";
+    const FileTransfer job{url, partial, window, *digest, m_cancel, target.program};
     Result outcome = Attempt(&WinHttpFileTransfer, job);
     if (!outcome.first) {
         std::wstring message = L"[WINHTTP]" + outcome.second;
@@ -87,9 +67,11 @@ DownloadManager::Result DownloadManager::Download(const std::wstring& url, HWND 
         }
         if (!outcome.first) outcome.second = message;
     }
-    if (outcome.first) outcome = Complete(partial, path, target.sha256);
+    if (outcome.first && !MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        outcome = {false, ErrorText(L"Failed to replace the downloaded file: ", GetLastError())};
+    }
     if (!outcome.first) {
-        if (!partial.empty()) DeleteFileW(partial.c_str());
+        DeleteFileW(partial.c_str());
         return outcome;
     }
     LockGuard lock(m_lock);
@@ -134,17 +116,6 @@ std::wstring DownloadManager::TargetPathIn(const std::wstring& folder, const std
         ShowMessageBox(nullptr, L"Invalid path", L"", MB_OK);
         return {};
     }
-    const std::wstring name =
-        isFileName ? DownloadFileName(L"", source) : DownloadFileName(source, L"");
-    wchar_t path[MAX_PATH] = {};
-    if (name.empty() || folder.size() >= MAX_PATH) return {};
-    folder.copy(path, folder.size());
-    if (!PathAppendW(path, name.c_str())) return {};
-    // The joined path must name an entry directly in the folder.
-    std::wstring joined = path;
-    PathRemoveFileSpecW(path);
-    wchar_t parent[MAX_PATH] = {};
-    folder.copy(parent, folder.size());
-    PathRemoveBackslashW(parent);
-    return lstrcmpiW(path, parent) == 0 ? joined : L"";
+    return ConfinedPath(folder,
+                        isFileName ? DownloadFileName(L"", source) : DownloadFileName(source, L""));
 }

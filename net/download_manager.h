@@ -23,7 +23,7 @@ struct DownloadTarget {
     std::wstring folder;    // an existing folder
     std::wstring fileName;  // empty: the address's own name
     bool program = false;   // a file that will be started: fetched only over HTTPS
-    std::string sha256;     // the expected digest in lower-case hex; empty: unchecked
+    std::string sha256;     // the expected digest in hexadecimal digits; empty: unchecked
 };
 
 class DownloadManager {
@@ -41,13 +41,14 @@ public:
 
     // Downloads url into the download folder (or the working directory) under fileName, or
     // under the URL's own name when fileName is empty. Tries WinHTTP, then, 2 s later,
-    // WinINet; a cancelled transfer is not tried again. A failed download leaves no file.
-    // Blocking: run it on a worker.
+    // WinINet; a cancelled transfer is not tried again. When expectedSha256 is given (64
+    // hexadecimal digits, either case), a file with another digest fails the transfer. A
+    // failed download leaves no file. Blocking: run it on a worker.
     Result Download(const std::wstring& url, HWND window, const std::wstring& fileName,
-                    bool toWorkingDirectory);
+                    bool toWorkingDirectory, const std::wstring& expectedSha256 = L"");
     // The same into target.folder. The file arrives under a temporary name beside the
-    // target, which it replaces only once complete (and matching target.sha256): a failure
-    // leaves a file already there untouched.
+    // target, which it replaces only once complete: a failure leaves a file already there
+    // untouched.
     Result Download(const std::wstring& url, HWND window, const DownloadTarget& target);
 
     // Downloads url into memory on a thread of its own (two attempts) and calls callback
@@ -61,11 +62,11 @@ public:
     std::wstring LastDownloadedFile() const;
 
     // Where a download goes: the folder, then source when isFileName, otherwise the last
-    // segment of the URL source. Empty (after an "Invalid path" message box) when the folder
-    // does not exist.
+    // segment of the URL source, confined to the folder (ConfinedPath). Empty when there is
+    // no safe name, and (after an "Invalid path" message box) when the folder does not exist.
     static std::wstring TargetPath(const std::wstring& source, bool isFileName,
                                    bool toWorkingDirectory);
-    // The same in folder; empty also when the joined path would leave the folder.
+    // The same in folder.
     static std::wstring TargetPathIn(const std::wstring& folder, const std::wstring& source,
                                      bool isFileName);
 

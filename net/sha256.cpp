@@ -1,8 +1,7 @@
 #include "net/sha256.h"
 
-#include <array>
+#include <algorithm>
 #include <cctype>
-#include <cstdint>
 
 namespace {
 
@@ -50,24 +49,41 @@ void Compress(std::array<uint32_t, 8>& state, const unsigned char* block) {
 
 }  // namespace
 
-std::string Sha256Hex(const std::string& bytes) {
-    std::array<uint32_t, 8> state = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
-                                     0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
-    // The message, a 1 bit, zeros, and the bit length as a 64-bit big-endian number.
-    std::string padded = bytes;
-    padded += '\x80';
-    while (padded.size() % 64 != 56) padded += '\0';
-    const uint64_t bits = uint64_t(bytes.size()) * 8;
-    for (int shift = 56; shift >= 0; shift -= 8) padded += char(bits >> shift);
-    for (size_t offset = 0; offset < padded.size(); offset += 64) {
-        Compress(state, reinterpret_cast<const unsigned char*>(padded.data()) + offset);
+void Sha256::Update(const void* data, size_t size) {
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    m_length += size;
+    while (size > 0) {
+        const size_t take = std::min(size, m_block.size() - m_filled);
+        std::copy(bytes, bytes + take, m_block.begin() + m_filled);
+        m_filled += take;
+        bytes += take;
+        size -= take;
+        if (m_filled == m_block.size()) {
+            Compress(m_state, m_block.data());
+            m_filled = 0;
+        }
     }
+}
+
+std::string Sha256::HexDigest() {
+    // A 1 bit, zeros, and the bit length as a 64-bit big-endian number.
+    const uint64_t bits = m_length * 8;
+    unsigned char tail[72] = {0x80};
+    const size_t zeros = (m_filled < 56 ? 56 : 120) - m_filled;
+    for (int i = 0; i < 8; ++i) tail[zeros + i] = static_cast<unsigned char>(bits >> (56 - 8 * i));
+    Update(tail, zeros + 8);
     static const char kDigits[] = "0123456789abcdef";
     std::string hex;
-    for (uint32_t word : state) {
+    for (uint32_t word : m_state) {
         for (int shift = 28; shift >= 0; shift -= 4) hex += kDigits[(word >> shift) & 0xF];
     }
     return hex;
+}
+
+std::string Sha256Hex(const std::string& bytes) {
+    Sha256 digest;
+    digest.Update(bytes.data(), bytes.size());
+    return digest.HexDigest();
 }
 
 bool IsSha256Hex(const std::string& text) {

@@ -1,5 +1,7 @@
 #include "net/url.h"
 
+#include "net/file_name.h"
+
 #include <windows.h>
 #include <shlwapi.h>
 
@@ -10,16 +12,6 @@ namespace {
 // The longest URL Windows handles (INTERNET_MAX_URL_LENGTH); Wine's UrlCombineW writes past
 // its buffers when the two texts together are longer.
 constexpr size_t kMaxUrlLength = 2083;
-
-// CON, PRN, AUX, NUL, COM1-9 and LPT1-9, with or without an extension, name devices.
-bool IsDeviceName(const std::wstring& name) {
-    std::wstring stem = name.substr(0, name.find(L'.'));
-    for (auto& c : stem) c = towupper(c);
-    if (stem == L"CON" || stem == L"PRN" || stem == L"AUX" || stem == L"NUL") return true;
-    return stem.size() == 4 &&
-           (stem.compare(0, 3, L"COM") == 0 || stem.compare(0, 3, L"LPT") == 0) &&
-           stem[3] >= L'1' && stem[3] <= L'9';
-}
 
 }  // namespace
 
@@ -41,14 +33,7 @@ std::wstring ResolveLocation(const std::wstring& base, const std::wstring& locat
 }
 
 std::wstring DownloadFileName(const std::wstring& url, const std::wstring& fileName) {
-    std::wstring name = fileName;
-    if (name.empty()) {
-        name = url.substr(0, url.find_first_of(L"?#"));
-        name = name.substr(name.rfind(L'/') + 1);
-    }
-    const size_t separator = name.find_last_of(L"/\\:");
-    if (separator != std::wstring::npos) name.erase(0, separator + 1);
-    // Windows drops trailing dots and spaces: "..." would name the folder itself.
-    while (!name.empty() && (name.back() == L'.' || name.back() == L' ')) name.pop_back();
-    return IsDeviceName(name) ? L"" : name;
+    if (!fileName.empty()) return SafeFileName(fileName);
+    const std::wstring path = url.substr(0, url.find_first_of(L"?#"));
+    return SafeFileName(path.substr(path.rfind(L'/') + 1));
 }

@@ -9,7 +9,6 @@
 std::wstring ResolveLocation(const std::wstring& base, const std::wstring& location);
 
 // The name a download is saved under: fileName when given, otherwise the last segment of
-// the URL's path (without query or fragment). Only the last component of either is used,
-// so a name can never leave the target folder; trailing dots and spaces are dropped, and
-// "." and "..", an empty name and device names (CON, NUL, COM1, ...) give an empty name.
+// the URL's path (without query or fragment), made safe by SafeFileName (net/file_name.h).
+// Empty when no safe name is left.
 std::wstring DownloadFileName(const std::wstring& url, const std::wstring& fileName);

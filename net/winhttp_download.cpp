@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr int kMaxRedirects = 5;
 constexpr DWORD kReadChunk = 64 * 1024;
 const wchar_t kMemoryUserAgent[] = L"A WinHTTP Example Program/1.0";
 
@@ -30,19 +29,19 @@ std::optional<DWORD> QueryNumber(HINTERNET request, DWORD query) {
     return value;
 }
 
-// The Location header, whatever its length; empty when there is none.
-std::wstring QueryLocation(HINTERNET request) {
+// A header as text, whatever its length; empty when there is none.
+std::wstring QueryText(HINTERNET request, DWORD query) {
     DWORD size = 0;
-    WinHttpQueryHeaders(request, WINHTTP_QUERY_LOCATION, WINHTTP_HEADER_NAME_BY_INDEX,
-                        WINHTTP_NO_OUTPUT_BUFFER, &size, WINHTTP_NO_HEADER_INDEX);
+    WinHttpQueryHeaders(request, query, WINHTTP_HEADER_NAME_BY_INDEX, WINHTTP_NO_OUTPUT_BUFFER,
+                        &size, WINHTTP_NO_HEADER_INDEX);
     if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || size == 0) return {};
-    std::wstring location(size / sizeof(wchar_t), L'\0');
-    if (!WinHttpQueryHeaders(request, WINHTTP_QUERY_LOCATION, WINHTTP_HEADER_NAME_BY_INDEX,
-                             location.data(), &size, WINHTTP_NO_HEADER_INDEX)) {
+    std::wstring text(size / sizeof(wchar_t), L'\0');
+    if (!WinHttpQueryHeaders(request, query, WINHTTP_HEADER_NAME_BY_INDEX, text.data(), &size,
+                             WINHTTP_NO_HEADER_INDEX)) {
         return {};
     }
-    location.resize(size / sizeof(wchar_t));
-    return location;
+    text.resize(size / sizeof(wchar_t));
+    return text;
 }
 
 // Sends one GET and receives the answer's head; redirects are left to the caller.
@@ -59,6 +58,7 @@ Response SendGet(const std::wstring& url, const wchar_t* userAgent, DWORD access
         response.connection.get(), L"GET", object.c_str(), nullptr, WINHTTP_NO_REFERER,
         WINHTTP_DEFAULT_ACCEPT_TYPES, flags | (parts->secure ? WINHTTP_FLAG_SECURE : 0)));
     if (!response.request) ThrowLastError(L"Failed to open request: ");
+    ApplyTimeouts(response.request.get());
     // Every redirect comes back here, so that the limit and the resolution of relative
     // locations are this program's own.
     DWORD noRedirects = WINHTTP_DISABLE_REDIRECTS;
@@ -86,7 +86,9 @@ Response OpenGet(std::wstring url, const wchar_t* userAgent, DWORD accessType, D
             QueryNumber(response.request.get(), WINHTTP_QUERY_STATUS_CODE).value_or(0);
         if (status >= 200 && status <= 299) return response;
         const std::wstring location =
-            status >= 300 && status <= 399 ? QueryLocation(response.request.get()) : L"";
+            status >= 300 && status <= 399
+                ? QueryText(response.request.get(), WINHTTP_QUERY_LOCATION)
+                : L"";
         if (location.empty()) {
             ThrowTransferError(L"Download failed: Server returned status code: " +
                                DecimalText(status));
@@ -117,9 +119,10 @@ void ReadBody(HINTERNET request, const std::atomic<bool>& cancel,
 }  // namespace
 
 void WinHttpFileTransfer(const FileTransfer& transfer) {
-    DownloadFile file(transfer.path, transfer.window);
+    DownloadFile file(transfer.path, transfer.window, transfer.expectedSha256);
     Response response = OpenGet(transfer.url, nullptr, ProxyAccessType(), 0, transfer.secureOnly);
-    file.SetLength(QueryNumber(response.request.get(), WINHTTP_QUERY_CONTENT_LENGTH));
+    file.SetLength(
+        ParseContentLength(QueryText(response.request.get(), WINHTTP_QUERY_CONTENT_LENGTH)));
     file.RequireOpen();
     ReadBody(response.request.get(), transfer.cancel,
              [&file](const char* data, DWORD size) { file.Write(data, size); });
@@ -130,8 +133,15 @@ std::vector<unsigned char> WinHttpMemoryTransfer(const std::wstring& url,
                                                  const std::atomic<bool>& cancel) {
     Response response =
         OpenGet(url, kMemoryUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_FLAG_REFRESH);
+    const std::wstring tooLarge =
+        L"Download failed: larger than " + DecimalText(kMemoryDownloadCap) + L" bytes.";
+    // An announced length over the cap fails before any of the body is read.
+    const std::optional<uint64_t> length =
+        ParseContentLength(QueryText(response.request.get(), WINHTTP_QUERY_CONTENT_LENGTH));
+    if (length && *length > kMemoryDownloadCap) ThrowTransferError(tooLarge);
     std::vector<unsigned char> bytes;
-    ReadBody(response.request.get(), cancel, [&bytes](const char* data, DWORD size) {
+    ReadBody(response.request.get(), cancel, [&bytes, &tooLarge](const char* data, DWORD size) {
+        if (size > kMemoryDownloadCap - bytes.size()) ThrowTransferError(tooLarge);
         bytes.insert(bytes.end(), data, data + size);
     });
     return bytes;

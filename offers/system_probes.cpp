@@ -1,5 +1,6 @@
 #include "offers/system_probes.h"
 
+#include "base/text.h"
 #include "base/path_macros.h"
 #include "base/encoding.h"
 #include "base/registry_value.h"
@@ -173,7 +174,7 @@ std::optional<float> IeVersion(Registry& registry) {
     const auto text = registry.ReadValueString(
         L"hkey_local_machine", L"SOFTWARE\\Microsoft\\Internet Explorer", L"Version");
     if (!text) return std::nullopt;
-    return std::stof(*text);
+    return LeadingFloat(*text);
 }
 
 std::optional<uint64_t> UninstallTime(Registry& registry, const UninstallRule& rule) {

@@ -12,7 +12,7 @@ PACKAGES=(
   g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 mingw-w64-i686-dev
   libz-mingw-w64-dev nlohmann-json3-dev googletest
   cmake ninja-build ccache dpkg-dev xz-utils curl clang-format
-  xvfb xauth imagemagick openssl python3 iproute2 util-linux
+  xvfb xauth imagemagick openssl python3 iproute2 util-linux nginx-light
 )
 if [ "$KELVARA_TEST_MODE" = 32 ]; then
   PACKAGES+=(wine32:i386)

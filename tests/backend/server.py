@@ -22,8 +22,13 @@ A JSON object:
         "/o":        [REPLY, REPLY, ...],
         "/f/a.exe":  REPLY,
         "/f/slow/*": [REPLY]
-      }
+      },
+      "silent": false
     }
+
+"silent": true makes the server accept every new connection and never answer it: no TLS
+handshake, no reply, until the client gives up and closes (a server that hangs). A
+request on a connection kept alive from before gets no reply either (and is not logged).
 
 A route key is a request path without its query. A key ending in "*" matches every
 path that starts with the text before the "*"; an exact key wins, then the longest
@@ -63,7 +68,9 @@ REPLY is an object; every member is optional:
                                 (a short body when N is larger); TLS
                                 ends with close_notify, a clean end of stream
     cut_after     send only this many body bytes, then drop the TCP connection
-                  (no TLS close_notify: the stream breaks off)
+                  (no TLS close_notify: the stream breaks off); a chunked body breaks
+                  off inside the chunk whose header announced more
+    reset         true: with cut_after, end with a TCP reset instead of a plain close
     refuse        true: close the connection at once, without any reply
     delay         seconds to wait before replying
     chunk_size    bytes per write (default 65536)
@@ -91,6 +98,7 @@ import os
 import signal
 import socket
 import ssl
+import struct
 import subprocess
 import sys
 import tempfile
@@ -108,6 +116,7 @@ REPLY_KEYS = {
     "text": str, "json": object, "file": str, "generate": int,
     "content_type": str, "length": (int, str), "cut_after": int, "refuse": bool,
     "delay": (int, float), "chunk_size": int, "chunk_delay": (int, float), "close": bool,
+    "reset": bool,
 }
 BODY_KEYS = ("text", "json", "file", "generate")
 
@@ -146,9 +155,17 @@ def check_reply(reply):
 
 def parse_scenario(text):
     """Scenario text -> {route key: [reply, ...]}; raises ValueError when malformed."""
+    return parse_document(text)[0]
+
+
+def parse_document(text):
+    """Scenario text -> (routes, silent); raises ValueError when malformed."""
     document = json.loads(text)
     if not isinstance(document, dict):
         raise ValueError("the scenario must be a JSON object")
+    silent = document.get("silent", False)
+    if not isinstance(silent, bool):
+        raise ValueError("\"silent\" must be true or false")
     routes = document.get("routes", {})
     if not isinstance(routes, dict):
         raise ValueError("\"routes\" must be an object")
@@ -160,7 +177,7 @@ def parse_scenario(text):
         for reply in replies:
             check_reply(reply)
         result[key] = replies
-    return result
+    return result, silent
 
 
 def find_route(routes, path):
@@ -179,7 +196,7 @@ class Scenario:
         self._lock = threading.Lock()
         self._signature = self._stat()
         with open(path, encoding="utf-8") as f:
-            self._routes = parse_scenario(f.read())
+            self._routes, self._silent = parse_document(f.read())
         self._counts = {}
 
     def _stat(self):
@@ -193,10 +210,16 @@ class Scenario:
                 return
             self._signature = signature
             with open(self._path, encoding="utf-8") as f:
-                self._routes = parse_scenario(f.read())
+                self._routes, self._silent = parse_document(f.read())
             self._counts = {}
         except (OSError, ValueError) as error:
             print(f"server.py: scenario not reloaded: {error}", file=sys.stderr, flush=True)
+
+    def silent(self):
+        """Whether new connections are to be left unanswered."""
+        with self._lock:
+            self._refresh()
+            return self._silent
 
     def pick(self, path):
         """(route key, attempt number, reply) for one request; (None, 0, None) without a route."""
@@ -377,6 +400,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
         except ValueError:
             self.send_error(400, "malformed body")
             return
+        if server.scenario.silent():  # also on a connection kept alive from before
+            self.close_connection = True
+            server.hang_up_never(self.connection)
+            return
         path = self.path.partition("?")[0]
         route, attempt, reply = server.scenario.pick(path)
         server.request_log.write(log_record(self.command, self.path, self.headers, body,
@@ -388,11 +415,19 @@ class Handler(http.server.BaseHTTPRequestHandler):
         except OSError:  # the client went away (or timed out) during the reply
             self.close_connection = True
 
-    def drop_connection(self):
-        """Ends the TCP connection at once: no reply, or no rest of the body."""
+    def drop_connection(self, reset=False):
+        """Ends the TCP connection at once: no reply, or no rest of the body; with reset,
+        by a TCP reset."""
         self.close_connection = True
         try:
-            self.connection.shutdown(socket.SHUT_RDWR)
+            if reset:
+                # A reset discards what the client has not read yet: give it time to read.
+                time.sleep(0.5)
+                self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER,
+                                           struct.pack("ii", 1, 0))
+                socket.socket.close(self.connection)
+            else:
+                self.connection.shutdown(socket.SHUT_RDWR)
         except OSError:
             pass
 
@@ -440,18 +475,22 @@ class Handler(http.server.BaseHTTPRequestHandler):
         chunked = reply.get("length") == "chunked"
         limit = reply.get("cut_after")
         sent = 0
-        for index, chunk in enumerate(body.chunks(reply.get("chunk_size", DEFAULT_CHUNK))):
-            if limit is not None:
-                chunk = chunk[:limit - sent]
+        for index, whole in enumerate(body.chunks(reply.get("chunk_size", DEFAULT_CHUNK))):
+            chunk = whole if limit is None else whole[:limit - sent]
             if index > 0:
                 time.sleep(reply.get("chunk_delay", 0))
-            if chunk:
-                self.wfile.write(b"%x\r\n%s\r\n" % (len(chunk), chunk) if chunked else chunk)
-                sent += len(chunk)
+            if chunked and chunk:
+                # A cut chunk keeps the header of the whole one: the body breaks off inside it.
+                self.wfile.write(b"%x\r\n%s" % (len(whole), chunk))
+                if len(chunk) == len(whole):
+                    self.wfile.write(b"\r\n")
+            elif chunk:
+                self.wfile.write(chunk)
+            sent += len(chunk)
             if limit is not None and sent >= limit:
                 break
         if limit is not None and sent < body.size:
-            self.drop_connection()
+            self.drop_connection(reply.get("reset", False))
         elif chunked:
             self.wfile.write(b"0\r\n\r\n")
         elif self.close_connection:
@@ -492,6 +531,9 @@ class BackendServer(http.server.ThreadingHTTPServer):
     def finish_request(self, request, client_address):
         # The TLS handshake runs here, on the connection's own thread, so a slow or
         # failing client never holds up the accepting loop.
+        if self.scenario.silent():
+            self.hang_up_never(request)
+            return
         if self.tls is None:
             super().finish_request(request, client_address)
             return
@@ -505,6 +547,17 @@ class BackendServer(http.server.ThreadingHTTPServer):
             super().finish_request(connection, client_address)
         finally:
             self.shutdown_request(connection)
+
+
+    @staticmethod
+    def hang_up_never(request):
+        """Reads whatever the client sends and never answers, until the client closes."""
+        request.settimeout(None)
+        try:
+            while request.recv(4096):
+                pass
+        except OSError:
+            pass
 
 
 def tls_context(cert, key):

@@ -104,6 +104,41 @@ class BackendTest(unittest.TestCase):
                 self.assertEqual(caught.exception.partial, server.pattern_bytes(0, received))
                 connection.close()
 
+    def test_a_cut_chunk_and_a_reset_break_the_stream_off(self):
+        self.routes({"/f/chunk-cut": {"generate": 5000, "length": "chunked", "chunk_size": 1000,
+                                      "cut_after": 2500},
+                     "/f/reset": {"generate": 30000, "length": "none", "cut_after": 20000,
+                                  "reset": True}})
+        connection = self.connect()
+        connection.request("GET", "/f/chunk-cut")
+        response = connection.getresponse()
+        with self.assertRaises(http.client.IncompleteRead) as caught:
+            response.read()
+        partial = caught.exception.partial  # the whole chunks before the cut one
+        self.assertEqual(partial, server.pattern_bytes(0, 2000))
+        connection.close()
+        connection = self.connect()
+        connection.request("GET", "/f/reset")
+        response = connection.getresponse()
+        received = b""
+        try:
+            while chunk := response.read(1000):
+                received += chunk
+        except (ConnectionResetError, ssl.SSLError):
+            pass
+        self.assertEqual(received, server.pattern_bytes(0, 20000))
+        connection.close()
+
+    def test_a_silent_server_accepts_and_never_answers(self):
+        self.backend.set_scenario({"routes": {}, "silent": True})
+        try:
+            with socket.create_connection(("127.0.0.1", self.backend.port), timeout=1) as raw:
+                with self.assertRaises(socket.timeout):
+                    self.tls.wrap_socket(raw, server_hostname="localhost")
+        finally:
+            self.routes({})
+        self.assertEqual(self.fetch("/f/missing.png")[0], 404, "answers again")
+
     def test_bodies_without_a_length(self):
         self.routes({"/f/none": {"text": "close-delimited", "length": "none"},
                      "/f/chunked": {"generate": 5000, "length": "chunked", "chunk_size": 999}})

@@ -30,3 +30,8 @@ endforeach()
 add_executable(download_benchmark bench/download_benchmark.cpp)
 target_link_options(download_benchmark PRIVATE -municode)
 target_link_libraries(download_benchmark PRIVATE kelvara_settings kelvara_core psapi)
+
+# The download engine against Debian's nginx on a free port (with_nginx.py starts it).
+kelvara_unit_test(nginx_download_test SOURCES unit/nginx_download_test.cpp)
+set_target_properties(nginx_download_test PROPERTIES CROSSCOMPILING_EMULATOR
+                      "python3;${CMAKE_SOURCE_DIR}/tests/harness/with_nginx.py")

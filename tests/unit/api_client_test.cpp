@@ -5,13 +5,16 @@
 #include "net/kelvara_exception.h"
 #include "net/sha256.h"
 #include "base/system_info.h"
+#include "net/timeouts.h"
 #include "net/winhttp_session.h"
 #include "test_backend.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -31,6 +34,22 @@ TEST(Sha256, MatchesTheStandardTestVectors) {
               "cf5b16a778af8380036ce59e7b0492370b249b11e8f07a51afac45037afee9d1");
     EXPECT_EQ(Sha256Hex(std::string(1000000, 'a')),
               "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+}
+
+TEST(Sha256, FedInPiecesMatchesTheWholeAcrossBlockEdges) {
+    std::string bytes;
+    for (int i = 0; i < 1000; ++i) bytes += static_cast<char>(i * 7);
+    for (size_t piece : {1u, 55u, 56u, 63u, 64u, 65u, 999u}) {
+        Sha256 digest;
+        for (size_t at = 0; at < bytes.size(); at += piece)
+            digest.Update(bytes.data() + at, std::min(piece, bytes.size() - at));
+        EXPECT_EQ(digest.HexDigest(), Sha256Hex(bytes)) << piece;
+    }
+    for (size_t size : {55u, 56u, 64u, 119u, 120u}) {
+        Sha256 digest;
+        digest.Update(bytes.data(), size);
+        EXPECT_EQ(digest.HexDigest(), Sha256Hex(bytes.substr(0, size))) << size;
+    }
 }
 
 TEST(Signature, IsTheDigestOfMachineIdThenSessionId) {
@@ -107,6 +126,17 @@ TEST(Session, NeverOffersSsl3AndUsesTheAutomaticProxyOnWindows10) {
     EXPECT_TRUE(OpenSession(nullptr, ProxyAccessType()))
         << "this system takes the set with TLS 1.3 or without";
     EXPECT_EQ(ProxyAccessType(), 4u) << "automatic proxy";
+}
+
+TEST(Session, TheAutomaticProxyOnlyFromWindows81) {
+    const DWORD automatic = 4;
+    const DWORD standard = WINHTTP_ACCESS_TYPE_DEFAULT_PROXY;
+    for (const char* older : {"6.0.6002", "6.1.7600", "6.1.7601", "6.2.9200", "5.1.2600"})
+        EXPECT_EQ(ProxyAccessTypeFor(older), standard) << older;
+    for (const char* newer : {"6.3.9600", "10.0.19045", "10.0.22631", "7.0.1", "99999999999.0.0"})
+        EXPECT_EQ(ProxyAccessTypeFor(newer), automatic) << newer;
+    for (const char* unreadable : {"", "x", ".3", "6", "6.", "-10.0"})
+        EXPECT_EQ(ProxyAccessTypeFor(unreadable), standard) << unreadable;
 }
 
 // The token comes from the executable's own name: a probe program copied under the names.
@@ -269,6 +299,34 @@ TEST_F(ConfigurationRequestTest, ABrokenConnectionEndsAtOnceWithKelvaraException
     EXPECT_THROW(ApiManager::GetInstance()->FetchConfiguration(), KelvaraException);
     m_config->m_configUrl = L"not a url";
     EXPECT_THROW(ApiManager::GetInstance()->FetchConfiguration(), KelvaraException);
+}
+
+TEST_F(ConfigurationRequestTest, AReplyOverTheCapFailsAtOnce) {
+    const std::string large = "{\"a\":\"" + std::string(3 * 1024 * 1024, 'x') + "\"}";
+    m_backend.SetRoutes({{"/o", {{"text", large}}}});
+    EXPECT_EQ((*ApiManager::GetInstance()->FetchConfiguration())["a"].get<std::string>().size(),
+              3u * 1024 * 1024);
+
+    const std::string tooLarge = "{\"a\":\"" + std::string(4 * 1024 * 1024, 'x') + "\"}";
+    m_backend.SetRoutes({{"/o", {{"text", tooLarge}}}});
+    EXPECT_THROW(ApiManager::GetInstance()->FetchConfiguration(), KelvaraException);
+    EXPECT_EQ(m_backend.Requests("/o").size(), 1u);
+    std::string reply = "kept";
+    DWORD status = 0;
+    EXPECT_FALSE(PostJson(L"localhost", L"/o", "{}", {}, reply, status));
+    EXPECT_EQ(reply, "kept") << "nothing of the reply is kept";
+}
+
+TEST_F(ConfigurationRequestTest, ASilentServerFailsWithinTheTimeout) {
+    TransferTimeouts() = {2000, 2000, 2000, 2000};
+    m_backend.SetSilent();
+    const auto start = steady_clock::now();
+    EXPECT_THROW(ApiManager::GetInstance()->FetchConfiguration(), KelvaraException);
+    const auto elapsed = steady_clock::now() - start;
+    TransferTimeouts() = kDefaultNetworkTimeouts;
+    EXPECT_LT(elapsed, seconds(6));
+    std::printf("silent: %d ms\n", static_cast<int>(duration_cast<milliseconds>(elapsed).count()));
+    m_backend.SetRoutes({});
 }
 
 TEST(EventRequest, SendsTheAuthorizationHeaderFirst) {

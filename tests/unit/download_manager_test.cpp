@@ -3,8 +3,12 @@
 #include "base/thread.h"
 #include "config/configuration_manager.h"
 #include "net/download_manager.h"
+#include "net/file_name.h"
+#include "net/sha256.h"
+#include "net/timeouts.h"
 #include "net/transfer.h"
 #include "net/url.h"
+#include "progress_window.h"
 #include "test_backend.h"
 #include "ui/message_box.h"
 
@@ -12,6 +16,8 @@
 #include <shlwapi.h>
 
 #include <chrono>
+#include <iostream>
+#include <tuple>
 #include <optional>
 #include <tuple>
 
@@ -19,77 +25,6 @@ using namespace std::chrono;
 using Json = nlohmann::json;
 
 namespace {
-
-// A message-only window that records the download messages posted to it.
-class ProgressWindow {
-public:
-    using Message = std::pair<UINT, WPARAM>;
-
-    ProgressWindow() {
-        WNDCLASSW windowClass = {};
-        windowClass.lpfnWndProc = &Procedure;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"KelvaraProgressProbe";
-        RegisterClassW(&windowClass);  // fails harmlessly when already registered
-        m_window = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                   nullptr, windowClass.hInstance, nullptr);
-        SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    }
-    ~ProgressWindow() { DestroyWindow(m_window); }
-
-    HWND get() const { return m_window; }
-    void Clear() { m_messages.clear(); }
-
-    // Runs the messages until done() holds (or 60 s pass).
-    template <typename Done>
-    void PumpUntil(Done done) {
-        const auto end = steady_clock::now() + seconds(60);
-        while (!done() && steady_clock::now() < end) {
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-            Pump();
-        }
-        Pump();
-    }
-
-    // Runs the messages until the thread ends (or 60 s pass), then waits for it.
-    void Wait(Thread& thread) {
-        ASSERT_TRUE(thread.Started());
-        PumpUntil([&] { return thread.Wait(0); });
-        thread.Wait();
-    }
-
-    std::vector<WPARAM> Percentages() const {
-        std::vector<WPARAM> result;
-        for (const auto& [message, percent] : m_messages) {
-            if (message == WM_DOWNLOAD_PROGRESS) result.push_back(percent);
-        }
-        return result;
-    }
-    size_t SizeUnknownCount() const {
-        size_t count = 0;
-        for (const auto& message : m_messages) count += message.first == WM_DOWNLOAD_SIZE_UNKNOWN;
-        return count;
-    }
-
-private:
-    void Pump() {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    }
-
-    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<ProgressWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (self && (message == WM_DOWNLOAD_PROGRESS || message == WM_DOWNLOAD_SIZE_UNKNOWN)) {
-            EXPECT_EQ(lParam, 0);
-            self->m_messages.emplace_back(message, wParam);
-            return 0;
-        }
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-
-    HWND m_window = nullptr;
-    std::vector<Message> m_messages;
-};
 
 // Byte k of a body the back end generates.
 unsigned char PatternByte(size_t k) { return static_cast<unsigned char>(k % 251); }
@@ -100,6 +35,13 @@ std::optional<std::string> ReadBytes(const std::wstring& path) {
     std::stringstream text;
     text << file.rdbuf();
     return text.str();
+}
+
+// The first size bytes of a generated body.
+std::string PatternBody(size_t size) {
+    std::string bytes;
+    for (size_t k = 0; k < size; ++k) bytes += static_cast<char>(PatternByte(k));
+    return bytes;
 }
 
 bool IsPattern(const std::string& bytes, size_t size) {
@@ -131,11 +73,14 @@ std::optional<std::vector<unsigned char>> DownloadToMemory(
 class DownloadTest : public testing::Test {
 protected:
     DownloadManager::Result Download(const std::wstring& url, const std::wstring& fileName = L"",
-                                     bool toWorkingDirectory = true) {
+                                     bool toWorkingDirectory = true,
+                                     const std::wstring& expectedSha256 = L"") {
         auto manager = DownloadManager::GetInstance();
         DownloadManager::Result result;
-        Thread download(
-            [&] { result = manager->Download(url, m_window.get(), fileName, toWorkingDirectory); });
+        Thread download([&] {
+            result = manager->Download(url, m_window.get(), fileName, toWorkingDirectory,
+                                       expectedSha256);
+        });
         m_window.Wait(download);
         return result;
     }
@@ -191,19 +136,79 @@ TEST(DownloadFileName, IsTheGivenNameOrTheLastUrlSegmentAndNeverLeavesTheFolder)
     EXPECT_EQ(DownloadFileName(L"https://h/files/setup.exe?x=1", L""), L"setup.exe");
     EXPECT_EQ(DownloadFileName(L"https://h/files/setup.exe?path=/a/b#c", L""), L"setup.exe");
     EXPECT_EQ(DownloadFileName(L"https://h/files/setup.exe", L"My App.exe"), L"My App.exe");
-    EXPECT_EQ(DownloadFileName(L"https://h/files/..%5C..%5Cx.exe", L""), L"..%5C..%5Cx.exe");
+    EXPECT_EQ(DownloadFileName(L"https://h/files/..%5C..%5Cx.exe", L""), L"%5C..%5Cx.exe");
+    EXPECT_EQ(DownloadFileName(L"https://h/f/..evil-url.exe", L""), L"evil-url.exe");
     EXPECT_EQ(DownloadFileName(L"https://h/files/x.exe", L"..\\..\\Windows\\evil.exe"),
               L"evil.exe");
     EXPECT_EQ(DownloadFileName(L"https://h/files/x.exe", L"C:evil.exe"), L"evil.exe");
     EXPECT_EQ(DownloadFileName(L"https://h/files/..", L""), L"");
     EXPECT_EQ(DownloadFileName(L"https://h/files/", L""), L"");
-    // Names Windows gives another meaning: devices, and trailing dots and spaces.
-    for (const wchar_t* device : {L"CON", L"nul.exe", L"Com1", L"LPT9.txt", L"aux", L"PRN"}) {
-        EXPECT_EQ(DownloadFileName(L"https://h/x.exe", device), L"") << WideToUtf8(device);
+}
+
+TEST(SafeFileName, RefusesOrMendsEveryNameThatWouldNotStayAPlainFile) {
+    // Dots and spaces: nothing left, or trimmed away.
+    for (const wchar_t* empty : {L"", L".", L"..", L"...", L" ", L". .", L"dir\\..", L"a/."})
+        EXPECT_EQ(SafeFileName(empty), L"") << empty;
+    EXPECT_EQ(SafeFileName(L"..evil-url.exe"), L"evil-url.exe");
+    EXPECT_EQ(SafeFileName(L"...\\..x"), L"x");
+    EXPECT_EQ(SafeFileName(L"setup.exe."), L"setup.exe");
+    EXPECT_EQ(SafeFileName(L"setup.exe . "), L"setup.exe");
+    EXPECT_EQ(SafeFileName(L" .setup.exe"), L"setup.exe");
+    EXPECT_EQ(SafeFileName(L"My App 1.2.exe"), L"My App 1.2.exe") << "inner dots and spaces stay";
+    // Device names, with or without an extension, in any case.
+    for (const wchar_t* device :
+         {L"CON", L"con", L"PRN.txt", L"Aux.tar.gz", L"NUL", L"nul .exe", L"COM1", L"com9.exe",
+          L"LPT1", L"lpt5.log", L"CONIN$", L"conout$", L"COM\u00b9.exe", L"NUL."}) {
+        const std::wstring safe = SafeFileName(device);
+        EXPECT_EQ(safe.substr(0, 1), L"_") << device;
+        EXPECT_EQ(SafeFileName(safe), safe) << "stays as it is";
     }
-    EXPECT_EQ(DownloadFileName(L"https://h/x.exe", L"COM10.exe"), L"COM10.exe");
-    EXPECT_EQ(DownloadFileName(L"https://h/x.exe", L"..."), L"");
-    EXPECT_EQ(DownloadFileName(L"https://h/x.exe", L"setup.exe. . "), L"setup.exe");
+    EXPECT_EQ(SafeFileName(L"NUL."), L"_NUL");
+    for (const wchar_t* plain : {L"COM0", L"COM10", L"LPT", L"CONSOLE.exe", L"nulls.txt", L"AUXX"})
+        EXPECT_EQ(SafeFileName(plain), plain);
+    // Characters Windows refuses, and the parts before the last separator.
+    EXPECT_EQ(SafeFileName(L"a<b>c\"d|e?f*g.exe"), L"a_b_c_d_e_f_g.exe");
+    EXPECT_EQ(SafeFileName(std::wstring(L"tab\there\x01.exe")), L"tab_here_.exe");
+    EXPECT_EQ(SafeFileName(L"..\\..\\Windows\\evil.exe"), L"evil.exe");
+    EXPECT_EQ(SafeFileName(L"C:evil.exe"), L"evil.exe");
+    EXPECT_EQ(SafeFileName(L"setup.exe:stream"), L"stream");
+}
+
+TEST(ConfinedPath, IsAlwaysAFileDirectlyInsideTheFolder) {
+    const std::wstring folder = ConfigurationManager::GetInstance()->m_workingDirectory;
+    EXPECT_EQ(ConfinedPath(folder, L"setup.exe"), folder + L"\\setup.exe");
+    EXPECT_EQ(ConfinedPath(folder + L"\\", L"setup.exe"), folder + L"\\setup.exe");
+    EXPECT_EQ(ConfinedPath(folder, L"..evil-url.exe"), folder + L"\\evil-url.exe");
+    EXPECT_EQ(ConfinedPath(folder, L"..\\..\\evil.exe"), folder + L"\\evil.exe");
+    EXPECT_EQ(ConfinedPath(folder, L"CON"), folder + L"\\_CON");
+    EXPECT_EQ(ConfinedPath(folder, L"setup.exe. . "), folder + L"\\setup.exe");
+    EXPECT_EQ(ConfinedPath(folder, L".."), L"");
+    EXPECT_EQ(ConfinedPath(folder, L""), L"");
+    EXPECT_EQ(ConfinedPath(L"", L"setup.exe"), L"");
+    EXPECT_EQ(ConfinedPath(folder, std::wstring(MAX_PATH - folder.size() - 1, L'x')), L"")
+        << "a path the file functions cannot open";
+    const std::wstring longest(MAX_PATH - folder.size() - 2, L'x');
+    EXPECT_EQ(ConfinedPath(folder, longest), folder + L"\\" + longest);
+}
+
+TEST(ContentLength, IsADecimalNumberOfUpTo64Bits) {
+    EXPECT_EQ(ParseContentLength(L"0"), 0u);
+    EXPECT_EQ(ParseContentLength(L" 1000 "), 1000u);
+    EXPECT_EQ(ParseContentLength(L"4294967896"), 4294967896u) << "beyond 32 bits";
+    EXPECT_EQ(ParseContentLength(L"18446744073709551615"), UINT64_MAX);
+    for (const wchar_t* bad :
+         {L"", L" ", L"18446744073709551616", L"-1", L"1e3", L"12 34", L"0x10"})
+        EXPECT_EQ(ParseContentLength(bad), std::nullopt) << bad;
+}
+
+TEST(ExpectedSha256, IsSixtyFourHexDigitsInEitherCase) {
+    const std::wstring digest = L"BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015aD";
+    EXPECT_EQ(ParseSha256(digest),
+              std::string("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
+    EXPECT_EQ(ParseSha256(digest.substr(1)), std::nullopt);
+    EXPECT_EQ(ParseSha256(digest + L"0"), std::nullopt);
+    EXPECT_EQ(ParseSha256(L"g" + digest.substr(1)), std::nullopt);
+    EXPECT_EQ(ParseSha256(L""), std::nullopt);
 }
 
 TEST(DownloadProgress, ReportsAtMostOncePerPercentagePoint) {
@@ -218,6 +223,9 @@ TEST(DownloadProgress, ReportsAtMostOncePerPercentagePoint) {
     for (size_t i = 1; i < posted.size(); ++i) EXPECT_GT(posted[i], posted[i - 1]);
     EXPECT_GE(posted.back(), 98);
     EXPECT_LE(posted.back(), 100);
+
+    DownloadProgress huge(uint64_t(1) << 40);
+    EXPECT_EQ(huge.Add(0xFFFFFFFF), -1) << "4 GiB of 1 TiB is below one percentage point";
 
     DownloadProgress whole(1000);
     EXPECT_EQ(whole.Add(1000), 100);
@@ -370,26 +378,177 @@ TEST_F(DownloadTest, FollowsFiveRedirectsOfEveryForm) {
     DeleteFileW(path.c_str());
 }
 
-TEST_F(DownloadTest, TheSixthRedirectFails) {
+TEST_F(DownloadTest, BothTransfersStopAtTheSixthRedirect) {
     Json routes;
     for (int i = 1; i <= 6; ++i)
         routes["/f/s" + std::to_string(i)] = {{"redirect", "s" + std::to_string(i + 1)}};
-    routes["/f/s7"] = {{"status", 404}};
+    routes["/f/s7"] = {{"generate", 100}};
     m_backend.SetRoutes(routes);
     const auto [ok, message] = Download(L"https://localhost/f/s1");
     EXPECT_FALSE(ok);
-    EXPECT_EQ(
-        message.rfind(
-            L"[WINHTTP]Too many redirects. [WININET]Server returned status code: HTTP 404 - ", 0),
-        0u)
-        << message.c_str();
+    EXPECT_EQ(message, L"[WINHTTP]Too many redirects. [WININET]Too many redirects.");
     std::vector<std::string> paths;
     for (const auto& request : m_backend.Requests()) paths.push_back(request["path"]);
-    ASSERT_GE(paths.size(), 7u);
-    EXPECT_EQ(
-        std::vector<std::string>(paths.begin(), paths.begin() + 7),
-        (std::vector<std::string>{"/f/s1", "/f/s2", "/f/s3", "/f/s4", "/f/s5", "/f/s6", "/f/s1"}))
-        << "WinHTTP stops at s6, then WinINet starts again";
+    const std::vector<std::string> six = {"/f/s1", "/f/s2", "/f/s3", "/f/s4", "/f/s5", "/f/s6"};
+    std::vector<std::string> twice = six;
+    twice.insert(twice.end(), six.begin(), six.end());
+    EXPECT_EQ(paths, twice) << "each transfer follows five and asks no further";
+    EXPECT_FALSE(PathFileExistsW(InWorkingDirectory(L"s1").c_str()));
+}
+
+TEST_F(DownloadTest, WinInetFollowsFiveRedirectsItself) {
+    m_backend.SetRoutes({
+        {"/f/w1", {{{"status", 500}}, {{"redirect", "w2"}, {"status", 301}}}},
+        {"/f/w2", {{"redirect", "{origin}/f/w3"}}},
+        {"/f/w3", {{"redirect", "/f/w4"}, {"status", 307}}},
+        {"/f/w4", {{"redirect", "w5?via=4"}}},
+        {"/f/w5", {{"redirect", "//localhost/f/w6.exe"}}},
+        {"/f/w6.exe", {{"generate", 3000}}},
+    });
+    const auto [ok, message] = Download(L"https://localhost/f/w1", L"wininet.exe");
+    EXPECT_TRUE(ok) << message.c_str();
+    std::vector<std::string> paths;
+    for (const auto& request : m_backend.Requests()) paths.push_back(request["path"]);
+    EXPECT_EQ(paths, (std::vector<std::string>{"/f/w1", "/f/w1", "/f/w2", "/f/w3", "/f/w4", "/f/w5",
+                                               "/f/w6.exe"}));
+    const std::wstring path = InWorkingDirectory(L"wininet.exe");
+    EXPECT_TRUE(IsPattern(ReadBytes(path).value_or(""), 3000));
+    DeleteFileW(path.c_str());
+}
+
+TEST_F(DownloadTest, ANameFromTheAddressStaysInItsFolder) {
+    m_backend.SetRoutes({{"/f/*", {{"generate", 500}}}});
+    const std::wstring folder = ConfigurationManager::GetInstance()->m_workingDirectory;
+    const std::wstring parent = folder.substr(0, folder.rfind(L'\\'));
+    const std::wstring escaped = parent + folder.substr(folder.rfind(L'\\') + 1) + L"evil-url.exe";
+    const auto [ok, message] = Download(L"https://localhost/f/..evil-url.exe");
+    EXPECT_TRUE(ok) << message.c_str();
+    EXPECT_EQ(DownloadManager::GetInstance()->LastDownloadedFile(), folder + L"\\evil-url.exe");
+    EXPECT_TRUE(IsPattern(ReadBytes(folder + L"\\evil-url.exe").value_or(""), 500));
+    EXPECT_FALSE(PathFileExistsW((parent + L"\\evil-url.exe").c_str()));
+    EXPECT_FALSE(PathFileExistsW(escaped.c_str()));
+    DeleteFileW((folder + L"\\evil-url.exe").c_str());
+
+    const auto [named, namedMessage] = Download(L"https://localhost/f/x.exe", L"..");
+    EXPECT_FALSE(named);
+    EXPECT_EQ(namedMessage, L"Download failed: no valid file name for https://localhost/f/x.exe");
+    EXPECT_EQ(m_backend.Requests().size(), 1u) << "nothing is fetched for a refused name";
+}
+
+TEST_F(DownloadTest, BodiesThatBreakOffFailAndLeaveNoFile) {
+    const std::pair<const char*, Json> cases[] = {
+        {"reset.exe",
+         {{"generate", 30000}, {"length", "none"}, {"cut_after", 20000}, {"reset", true}}},
+        {"huge.exe", {{"generate", 600}, {"length", 4294967896}}},
+    };
+    for (const auto& [name, reply] : cases) {
+        m_backend.SetRoutes({{std::string("/f/") + name, reply}});
+        const std::wstring url = L"https://localhost/f/" + Utf8ToWide(name);
+        const auto [ok, message] = Download(url);
+        EXPECT_FALSE(ok) << name;
+        EXPECT_NE(message.find(L" [WININET]"), std::wstring::npos) << name;
+        EXPECT_EQ(m_backend.Requests().size(), 2u) << name;
+        EXPECT_FALSE(PathFileExistsW(InWorkingDirectory(Utf8ToWide(name)).c_str())) << name;
+    }
+}
+
+// WinHTTP under Wine reads a chunked body that breaks off inside a chunk as a whole one: no
+// call tells the two apart. An expected digest does.
+TEST_F(DownloadTest, AChunkedBodyCutInsideAChunkFailsAgainstItsDigest) {
+    const Json cut = {
+        {"generate", 30000}, {"length", "chunked"}, {"chunk_size", 4096}, {"cut_after", 10000}};
+    const std::string body = PatternBody(30000);
+    m_backend.SetRoutes({{"/f/chunk.exe", cut}});
+    const auto [ok, message] =
+        Download(L"https://localhost/f/chunk.exe", L"", true, Utf8ToWide(Sha256Hex(body)));
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(message.rfind(L"[WINHTTP]Download failed: hash mismatch", 0), 0u) << message.c_str();
+    EXPECT_NE(message.find(L" [WININET]"), std::wstring::npos) << message.c_str();
+    EXPECT_EQ(m_backend.Requests().size(), 2u);
+    EXPECT_FALSE(PathFileExistsW(InWorkingDirectory(L"chunk.exe").c_str()));
+}
+
+TEST_F(DownloadTest, AnExpectedDigestIsChecked) {
+    m_backend.SetRoutes({{"/f/signed.exe", {{"generate", 3000}}}});
+    const std::string body = PatternBody(3000);
+    std::wstring digest = Utf8ToWide(Sha256Hex(body));
+    for (wchar_t& c : digest) c = static_cast<wchar_t>(towupper(c));
+    auto result = Download(L"https://localhost/f/signed.exe", L"", true, digest);
+    EXPECT_TRUE(result.first) << result.second.c_str();
+    const std::wstring path = InWorkingDirectory(L"signed.exe");
+    EXPECT_TRUE(IsPattern(ReadBytes(path).value_or(""), 3000));
+    DeleteFileW(path.c_str());
+
+    const std::wstring other(64, L'0');
+    result = Download(L"https://localhost/f/signed.exe", L"", true, other);
+    EXPECT_FALSE(result.first);
+    const std::wstring mismatch = L"Download failed: hash mismatch: expected SHA-256 " + other +
+                                  L", received " + Utf8ToWide(Sha256Hex(body));
+    EXPECT_EQ(result.second, L"[WINHTTP]" + mismatch + L" [WININET]" + mismatch);
+    EXPECT_FALSE(PathFileExistsW(path.c_str()));
+    EXPECT_EQ(m_backend.Requests().size(), 3u);
+
+    result = Download(L"https://localhost/f/signed.exe", L"", true, L"not a digest");
+    EXPECT_EQ(result, DownloadManager::Result(
+                          false, L"Download failed: invalid expected SHA-256: not a digest"));
+    EXPECT_EQ(m_backend.Requests().size(), 3u) << "nothing fetched";
+}
+
+// Short time-outs for one test; the product's own come back after it.
+class ShortTimeouts {
+public:
+    ShortTimeouts() { TransferTimeouts() = {2000, 2000, 2000, 2000}; }
+    ~ShortTimeouts() { TransferTimeouts() = kDefaultNetworkTimeouts; }
+};
+
+TEST_F(DownloadTest, ASilentOrStalledServerFailsWithinTheTimeouts) {
+    ShortTimeouts timeouts;
+    m_backend.SetSilent();
+    auto start = steady_clock::now();
+    auto [ok, message] = Download(L"https://localhost/f/silent.exe");
+    auto elapsed = steady_clock::now() - start;
+    EXPECT_FALSE(ok);
+    // WinHTTP's wait, the pause, and WinINet's given up after the sum of the time-outs.
+    EXPECT_LT(elapsed, seconds(16));
+    std::wcout << L"silent: " << duration_cast<milliseconds>(elapsed).count() << L" ms: " << message
+               << L"\n";
+
+    m_backend.SetRoutes(
+        {{"/f/stall.exe", {{"generate", 100000}, {"chunk_size", 10000}, {"chunk_delay", 3600}}}});
+    start = steady_clock::now();
+    std::tie(ok, message) = Download(L"https://localhost/f/stall.exe");
+    elapsed = steady_clock::now() - start;
+    EXPECT_FALSE(ok);
+    EXPECT_LT(elapsed, seconds(12));
+    EXPECT_EQ(m_backend.Requests().size(), 2u);
+    EXPECT_FALSE(PathFileExistsW(InWorkingDirectory(L"stall.exe").c_str()));
+    std::wcout << L"stall: " << duration_cast<milliseconds>(elapsed).count() << L" ms: " << message
+               << L"\n";
+
+    // A slow server that keeps sending survives time-outs shorter than the whole transfer.
+    m_backend.SetRoutes(
+        {{"/f/slow.exe", {{"generate", 50000}, {"chunk_size", 5000}, {"chunk_delay", 0.5}}}});
+    std::tie(ok, message) = Download(L"https://localhost/f/slow.exe");
+    EXPECT_TRUE(ok) << message.c_str();
+    DeleteFileW(InWorkingDirectory(L"slow.exe").c_str());
+}
+
+TEST_F(DownloadTest, MemoryDownloadsAreCapped) {
+    m_backend.SetRoutes({{"/f/big.png", {{"generate", kMemoryDownloadCap}}}});
+    auto bytes = DownloadToMemory(L"https://localhost/f/big.png");
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(bytes->size(), kMemoryDownloadCap);
+
+    // Announced or not, one byte more fails both attempts.
+    for (const Json& length : {Json(), Json("chunked")}) {
+        Json reply = {{"generate", kMemoryDownloadCap + 1}};
+        if (!length.is_null()) reply["length"] = length;
+        m_backend.SetRoutes({{"/f/big.png", reply}});
+        bytes = DownloadToMemory(L"https://localhost/f/big.png");
+        ASSERT_TRUE(bytes);
+        EXPECT_TRUE(bytes->empty()) << length;
+        EXPECT_EQ(m_backend.Requests().size(), 2u) << length;
+    }
 }
 
 TEST_F(DownloadTest, MemoryDownloadsTryTwiceAndIdentifyThemselves) {

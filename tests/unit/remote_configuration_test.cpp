@@ -2,7 +2,6 @@
 // configuration record, which types they must have, and what turns the offers off.
 #include "config/remote_configuration.h"
 
-#include "base/encoding.h"
 #include "config/configuration_manager.h"
 
 #include <gtest/gtest.h>
@@ -100,7 +99,7 @@ TEST_F(RemoteConfiguration, OnlyTheExactChannel00xASuppressesTheOffers) {
     for (const auto& [channel, wanted] :
          {std::pair{L"", true}, {L"00xA", false}, {L"00xa", true}, {L"00xA ", true}}) {
         m_config->m_channel = channel;
-        EXPECT_EQ(OffersWanted(withOffers, *m_config), wanted) << WideToUtf8(channel);
+        EXPECT_EQ(OffersWanted(withOffers, *m_config), wanted) << channel;
     }
     m_config->m_channel.clear();
     EXPECT_FALSE(OffersWanted(json::parse(R"({"f":{"m":1}})"), *m_config));

@@ -27,10 +27,16 @@ public:
     }
 
     // Replaces the routes; the request log starts again from here for Requests().
-    void SetRoutes(const nlohmann::json& routes) {
+    void SetRoutes(const nlohmann::json& routes) { SetScenario({{"routes", routes}}); }
+
+    // From now on the server accepts connections and never answers them (no TLS start).
+    void SetSilent() { SetScenario({{"routes", nlohmann::json::object()}, {"silent", true}}); }
+
+    // Replaces the whole scenario document (see server.py).
+    void SetScenario(const nlohmann::json& document) {
         const std::string scenario = m_folder + "\\scenario.json";
         const std::string temporary = scenario + ".new";
-        std::ofstream(temporary, std::ios::binary) << nlohmann::json{{"routes", routes}}.dump();
+        std::ofstream(temporary, std::ios::binary) << document.dump();
         // A new file renamed over the old one: the server never reads half a scenario.
         ASSERT_TRUE(MoveFileExA(temporary.c_str(), scenario.c_str(), MOVEFILE_REPLACE_EXISTING));
         m_logStart = LogText().size();
