@@ -10,6 +10,8 @@
 #include "offers/host_packages.h"
 #include "offers/package.h"
 #include "pages/configurations_page_bt_classic.h"
+#include "pages/download_page_dlm.h"
+#include "pages/download_page_isv.h"
 #include "pages/error_page.h"
 #include "pages/finish_page_dlm.h"
 #include "pages/finish_page_isv.h"
@@ -162,6 +164,12 @@ void CKelvaraDlg::OnCommand(int id, int code) {
     if (id == IDC_SHOW_ERROR_PAGE && code == BN_CLICKED) ShowErrorPage(L"Error", L"Error message");
 }
 
+void RestoreCloseItem(HMENU systemMenu) {
+    if (GetMenuState(systemMenu, SC_CLOSE, MF_BYCOMMAND) == static_cast<UINT>(-1)) {
+        AppendMenuW(systemMenu, MF_STRING, SC_CLOSE, L"Close");
+    }
+}
+
 // Where pages go: the page area's rectangle in the host's client coordinates.
 RECT CKelvaraDlg::PageRectangle() const {
     RECT rect{};
@@ -228,10 +236,14 @@ void CKelvaraDlg::AppendFlowPages(const RECT& rect) {
     }
     AppendClassicPages(rect);
 
-    // The flow's download page goes here, before its finish page.
     if (config->m_wizardType == WizardType::DLM) {
+        CreateAndAddPage(std::make_unique<DownloadPageDlm>(m_languageManager), rect);
         CreateAndAddPage(std::make_unique<FinishPageDlm>(m_languageManager), rect);
     } else if (config->m_wizardType == WizardType::ISV) {
+        auto download = std::make_unique<DownloadPageIsv>(m_languageManager);
+        download->m_onBackgroundWorkStarted = [this] { m_backgroundWork = true; };
+        download->m_onBackgroundWorkFinished = [this] { m_backgroundWork = false; };
+        CreateAndAddPage(std::move(download), rect);
         CreateAndAddPage(std::make_unique<FinishPageIsv>(m_languageManager), rect);
     }
 }
@@ -289,7 +301,7 @@ void CKelvaraDlg::NavigateToPage(unsigned index) {
     if (name == page_name::kDownloadDlm || name == page_name::kDownloadIsv) {
         DeleteMenu(systemMenu, SC_CLOSE, MF_BYCOMMAND);
     } else if (name == page_name::kFinishDlm || name == page_name::kFinishIsv) {
-        AppendMenuW(systemMenu, MF_STRING, SC_CLOSE, L"Close");
+        RestoreCloseItem(systemMenu);
     }
     OutputDebugStringW((name + L"\n").c_str());
 }
@@ -311,9 +323,12 @@ void CKelvaraDlg::OnPageButton(ButtonType button) {
             NavigateToPage(m_currentPage + 1);
             break;
         case ButtonType::Close:
+            // The last events are on their way: the process must not end under them.
+            WaitForPackageEvents();
             EndDialog(1);
             break;
         case ButtonType::Finish:
+            WaitForPackageEvents();
             CleanupWorkingDirectory();
             EndDialog(1);
             break;
@@ -331,7 +346,7 @@ void CKelvaraDlg::ShowErrorPage(const std::wstring& title, const std::wstring& t
     ShowWindow(m_errorPage->GetSafeHwnd(), SW_SHOW);
     SetFocus(m_errorPage->GetSafeHwnd());
     m_errorShown = true;
-    AppendMenuW(GetSystemMenu(GetSafeHwnd(), FALSE), MF_STRING, SC_CLOSE, L"Close");
+    RestoreCloseItem(GetSystemMenu(GetSafeHwnd(), FALSE));
 }
 
 void CKelvaraDlg::OnClose() {

@@ -14,6 +14,9 @@ class ErrorPage;
 class LanguageManager;
 class Package;
 
+// Appends the Close item to the system menu unless it is there.
+void RestoreCloseItem(HMENU systemMenu);
+
 class CKelvaraDlg : public ui::Dialog {
 public:
     // Posted to the host when the loading page has delivered the eligible offers; lParam

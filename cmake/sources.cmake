@@ -16,7 +16,8 @@ set(KELVARA_CORE_SOURCES
   offers/host_packages.cpp offers/offer_evaluator.cpp offers/offer_list.cpp offers/package.cpp
   offers/package_async.cpp
   offers/registry.cpp offers/system_probes.cpp
-  pages/classic_page.cpp pages/configurations_page_bt_classic.cpp pages/error_page.cpp
+  pages/classic_page.cpp pages/download_page.cpp pages/download_page_dlm.cpp
+  pages/download_page_isv.cpp pages/configurations_page_bt_classic.cpp pages/error_page.cpp
   pages/finish_page.cpp pages/finish_page_dlm.cpp pages/finish_page_isv.cpp pages/ipage.cpp
   pages/language_page.cpp pages/language_page_bt.cpp pages/license_page_isv.cpp
   pages/loading_page.cpp pages/offer_load.cpp pages/options_page_bt_classic.cpp

@@ -36,13 +36,26 @@ DownloadManager::Result DownloadManager::Download(const std::wstring& url, HWND 
                                                   const std::wstring& fileName,
                                                   bool toWorkingDirectory,
                                                   const std::wstring& expectedSha256) {
+    auto config = ConfigurationManager::GetInstance();
+    return Download(
+        url, window,
+        DownloadTarget{toWorkingDirectory ? config->m_workingDirectory : config->m_downloadFolder,
+                       fileName, false, WideToUtf8(expectedSha256)});
+}
+
+DownloadManager::Result DownloadManager::Download(const std::wstring& url, HWND window,
+                                                  const DownloadTarget& target) {
     const std::optional<std::string> digest =
-        expectedSha256.empty() ? std::string() : ParseSha256(expectedSha256);
-    if (!digest) return {false, L"Download failed: invalid expected SHA-256: " + expectedSha256};
-    const bool named = !fileName.empty();
-    const FileTransfer job{url, TargetPath(named ? fileName : url, named, toWorkingDirectory),
-                           window, *digest, m_cancel};
-    if (job.path.empty()) return {false, L"Download failed: no valid file name for " + url};
+        target.sha256.empty() ? std::string() : ParseSha256(Utf8ToWide(target.sha256));
+    if (!digest) {
+        return {false, L"Download failed: invalid expected SHA-256: " + Utf8ToWide(target.sha256)};
+    }
+    const bool named = !target.fileName.empty();
+    const std::wstring path = TargetPathIn(target.folder, named ? target.fileName : url, named);
+    if (path.empty()) return {false, L"Download failed: no valid file name for " + url};
+    // The file arrives beside its target and takes its place only when complete.
+    const std::wstring partial = path + L".part";
+    const FileTransfer job{url, partial, window, *digest, m_cancel, target.program};
     Result outcome = Attempt(&WinHttpFileTransfer, job);
     if (!outcome.first) {
         std::wstring message = L"[WINHTTP]" + outcome.second;
@@ -52,13 +65,17 @@ DownloadManager::Result DownloadManager::Download(const std::wstring& url, HWND 
             outcome = Attempt(&WinInetFileTransfer, job);
             if (!outcome.first) message += L" [WININET]" + outcome.second;
         }
-        if (!outcome.first) {
-            DeleteFileW(job.path.c_str());
-            return {false, message};
-        }
+        if (!outcome.first) outcome.second = message;
+    }
+    if (outcome.first && !MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        outcome = {false, ErrorText(L"Failed to replace the downloaded file: ", GetLastError())};
+    }
+    if (!outcome.first) {
+        DeleteFileW(partial.c_str());
+        return outcome;
     }
     LockGuard lock(m_lock);
-    m_lastDownloadedFile = job.path;
+    m_lastDownloadedFile = path;
     return {true, L""};
 }
 
@@ -89,8 +106,12 @@ std::wstring DownloadManager::LastDownloadedFile() const {
 std::wstring DownloadManager::TargetPath(const std::wstring& source, bool isFileName,
                                          bool toWorkingDirectory) {
     auto config = ConfigurationManager::GetInstance();
-    const std::wstring folder =
-        toWorkingDirectory ? config->m_workingDirectory : config->m_downloadFolder;
+    return TargetPathIn(toWorkingDirectory ? config->m_workingDirectory : config->m_downloadFolder,
+                        source, isFileName);
+}
+
+std::wstring DownloadManager::TargetPathIn(const std::wstring& folder, const std::wstring& source,
+                                           bool isFileName) {
     if (!PathIsDirectoryW(folder.c_str())) {
         ShowMessageBox(nullptr, L"Invalid path", L"", MB_OK);
         return {};

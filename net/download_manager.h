@@ -18,6 +18,14 @@ constexpr UINT WM_DOWNLOAD_PROGRESS = WM_USER + 1;
 // Posted to that window when the server announced no length: progress is indeterminate.
 constexpr UINT WM_DOWNLOAD_SIZE_UNKNOWN = WM_USER + 2;
 
+// Where a file download goes and what the file must satisfy.
+struct DownloadTarget {
+    std::wstring folder;    // an existing folder
+    std::wstring fileName;  // empty: the address's own name
+    bool program = false;   // a file that will be started: fetched only over HTTPS
+    std::string sha256;     // the expected digest in hexadecimal digits; empty: unchecked
+};
+
 class DownloadManager {
 public:
     // (success, failure message)
@@ -38,6 +46,10 @@ public:
     // failed download leaves no file. Blocking: run it on a worker.
     Result Download(const std::wstring& url, HWND window, const std::wstring& fileName,
                     bool toWorkingDirectory, const std::wstring& expectedSha256 = L"");
+    // The same into target.folder. The file arrives under a temporary name beside the
+    // target, which it replaces only once complete: a failure leaves a file already there
+    // untouched.
+    Result Download(const std::wstring& url, HWND window, const DownloadTarget& target);
 
     // Downloads url into memory on a thread of its own (two attempts) and calls callback
     // there.
@@ -54,6 +66,9 @@ public:
     // no safe name, and (after an "Invalid path" message box) when the folder does not exist.
     static std::wstring TargetPath(const std::wstring& source, bool isFileName,
                                    bool toWorkingDirectory);
+    // The same in folder.
+    static std::wstring TargetPathIn(const std::wstring& folder, const std::wstring& source,
+                                     bool isFileName);
 
 private:
     friend class ProcessWide<DownloadManager>;

@@ -116,3 +116,18 @@ void DownloadFile::Finish(const std::function<std::wstring(DWORD code)>& reopenF
 void DownloadFile::Post(UINT message, WPARAM percent) const {
     if (m_window) PostMessageW(m_window, message, percent, 0);
 }
+
+bool IsHttpsUrl(const std::wstring& url) {
+    static const wchar_t kScheme[] = L"https://";
+    if (url.size() < 8) return false;
+    for (size_t i = 0; i < 8; ++i) {
+        if (towlower(url[i]) != kScheme[i]) return false;
+    }
+    return true;
+}
+
+void RequireSecure(bool secureOnly, const std::wstring& url) {
+    if (secureOnly && !IsHttpsUrl(url)) {
+        ThrowTransferError(L"Refused: a program is downloaded only over HTTPS: " + url);
+    }
+}

@@ -91,7 +91,13 @@ struct FileTransfer {
     HWND window;
     std::string expectedSha256;  // empty, or 64 lowercase hexadecimal digits
     const std::atomic<bool>& cancel;
+    bool secureOnly = false;  // every address, redirects included, must be https
 };
+
+// True when url begins with "https://" (any case).
+bool IsHttpsUrl(const std::wstring& url);
+// Throws the failure of a plain-HTTP address when secureOnly is set and url is not https.
+void RequireSecure(bool secureOnly, const std::wstring& url);
 
 // Each throws Error with the failure message (see ThrowTransferError).
 void WinHttpFileTransfer(const FileTransfer& transfer);

@@ -44,3 +44,9 @@ bool LooksLikeUrl(const std::wstring& text) {
                         nullptr, nullptr);
     return LooksLikeUrlBytes(ansi);
 }
+
+std::wstring FullDownloadAddress(const std::wstring& source, const std::wstring& fileBase) {
+    const bool hasScheme =
+        source.compare(0, 7, L"http://") == 0 || source.compare(0, 8, L"https://") == 0;
+    return hasScheme || LooksLikeUrl(source) ? source : fileBase + source;
+}

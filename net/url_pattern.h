@@ -11,3 +11,8 @@ bool LooksLikeUrl(const std::wstring& text);
 
 // The same test on text already in a single-byte form.
 bool LooksLikeUrlBytes(const std::string& text);
+
+// The address a download source names: the source itself when it looks like an address or
+// begins with a scheme ("https://localhost/f/x.exe" has a host without a dot), otherwise
+// fileBase followed by the source.
+std::wstring FullDownloadAddress(const std::wstring& source, const std::wstring& fileBase);

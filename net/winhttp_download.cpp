@@ -75,9 +75,12 @@ Response SendGet(const std::wstring& url, const wchar_t* userAgent, DWORD access
     return response;
 }
 
-// A GET answered with 2xx, after at most five redirects.
-Response OpenGet(std::wstring url, const wchar_t* userAgent, DWORD accessType, DWORD flags) {
+// A GET answered with 2xx, after at most five redirects; with secureOnly, each address
+// must be https.
+Response OpenGet(std::wstring url, const wchar_t* userAgent, DWORD accessType, DWORD flags,
+                 bool secureOnly = false) {
     for (int redirects = 0;; ++redirects) {
+        RequireSecure(secureOnly, url);
         Response response = SendGet(url, userAgent, accessType, flags);
         const DWORD status =
             QueryNumber(response.request.get(), WINHTTP_QUERY_STATUS_CODE).value_or(0);
@@ -117,7 +120,7 @@ void ReadBody(HINTERNET request, const std::atomic<bool>& cancel,
 
 void WinHttpFileTransfer(const FileTransfer& transfer) {
     DownloadFile file(transfer.path, transfer.window, transfer.expectedSha256);
-    Response response = OpenGet(transfer.url, nullptr, ProxyAccessType(), 0);
+    Response response = OpenGet(transfer.url, nullptr, ProxyAccessType(), 0, transfer.secureOnly);
     file.SetLength(
         ParseContentLength(QueryText(response.request.get(), WINHTTP_QUERY_CONTENT_LENGTH)));
     file.RequireOpen();

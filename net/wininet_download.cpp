@@ -130,9 +130,11 @@ Response SendGetInTime(const std::wstring& url) {
     return std::move(*outcome->response);
 }
 
-// A GET answered with 200, after at most kMaxRedirects redirects.
-Response OpenGet(std::wstring url) {
+// A GET answered with 200, after at most kMaxRedirects redirects; with secureOnly, each
+// address must be https.
+Response OpenGet(std::wstring url, bool secureOnly) {
     for (int redirects = 0;; ++redirects) {
+        RequireSecure(secureOnly, url);
         Response response = SendGetInTime(url);
         const std::optional<DWORD> status =
             QueryNumber(response.request.get(), HTTP_QUERY_STATUS_CODE);
@@ -152,7 +154,7 @@ Response OpenGet(std::wstring url) {
 
 void WinInetFileTransfer(const FileTransfer& transfer) {
     DownloadFile file(transfer.path, transfer.window, transfer.expectedSha256);
-    Response response = OpenGet(transfer.url);
+    Response response = OpenGet(transfer.url, transfer.secureOnly);
     file.SetLength(
         ParseContentLength(QueryText(response.request.get(), HTTP_QUERY_CONTENT_LENGTH)));
     file.RequireOpen();

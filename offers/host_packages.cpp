@@ -33,12 +33,24 @@ void ResetMainPackage() {
                                        texts.displayName, texts.channel);
 }
 
-void SendClosingEvents() {
+namespace {
+
+std::vector<std::shared_ptr<Package>> HostPackages() {
     auto config = ConfigurationManager::GetInstance();
     auto packages = config->m_offeredPackages;
     if (config->m_mainPackage) packages.push_back(config->m_mainPackage);
-    for (const auto& package : packages) {
+    return packages;
+}
+
+}  // namespace
+
+void SendClosingEvents() {
+    for (const auto& package : HostPackages()) {
         package->SendEvent(EventCode::WizardClosed);
         package->WaitForEvents();
     }
+}
+
+void WaitForPackageEvents() {
+    for (const auto& package : HostPackages()) package->WaitForEvents();
 }

@@ -31,3 +31,6 @@ void ResetMainPackage();
 // Sends event 5 for every offered package in order, then for the main product, waiting
 // for each package's events before the next.
 void SendClosingEvents();
+
+// Waits for the events still under way of every offered package and the main product.
+void WaitForPackageEvents();

@@ -29,7 +29,9 @@ BOOL FinishPageDlm::OnInitDialog() {
 
 void FinishPageDlm::OnFinish() {
     const std::wstring path = ConfigurationManager::GetInstance()->m_downloadedFilePath;
-    if (SendMessageW(Item(IDC_LAUNCH_RADIO), BM_GETCHECK, 0, 0) == BST_CHECKED) {
+    if (path.empty()) {
+        // Nothing was downloaded: there is nothing to open.
+    } else if (SendMessageW(Item(IDC_LAUNCH_RADIO), BM_GETCHECK, 0, 0) == BST_CHECKED) {
         ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
     } else if (SendMessageW(Item(IDC_OPEN_FOLDER_RADIO), BM_GETCHECK, 0, 0) == BST_CHECKED) {
         ShellExecuteW(nullptr, L"open", L"explorer.exe", ExplorerSelectArguments(path).c_str(),

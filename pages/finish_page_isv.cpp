@@ -27,8 +27,11 @@ void FinishPageIsv::OnFinish() {
     if (SendMessageW(Item(IDC_LAUNCH_CHECK), BM_GETCHECK, 0, 0) == BST_CHECKED) {
         auto config = ConfigurationManager::GetInstance();
         const std::wstring path = ExpandPathMacros(config->m_launchPath, config->GetPathMacros());
-        ShellExecuteW(nullptr, L"open", path.c_str(), config->m_launchArguments.c_str(), nullptr,
-                      SW_SHOWDEFAULT);
+        // No launch path configured: nothing to start.
+        if (!path.empty()) {
+            ShellExecuteW(nullptr, L"open", path.c_str(), config->m_launchArguments.c_str(),
+                          nullptr, SW_SHOWDEFAULT);
+        }
     }
     Press(ButtonType::Finish);
 }

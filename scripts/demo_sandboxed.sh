@@ -29,6 +29,7 @@ python3 -c 'import json,sys; print("\n".join(json.load(open(sys.argv[1]))["test_
   cp "$BUILD/tests/test_installer.exe" "$files/$name"
 done
 export KELVARA_INSTALLER_LOG="Z:$(printf %s "$BUILD/demo/installers.jsonl" | tr / '\\')"
+rm -f "$BUILD/demo/installers.jsonl" "$WINEPREFIX"/drive_c/users/*/Downloads/TovantaNotesSetup.exe
 
 python3 -u "$ROOT/tests/backend/server.py" --scenario "$ROOT/tests/backend/demo/scenario.json" \
   --files "$files" --log "$BUILD/demo/requests.jsonl" --cert "$BUILD/certs/localhost.pem" \
@@ -39,7 +40,7 @@ for _ in $(seq 100); do grep -q ready "$BUILD/demo/server.out" 2>/dev/null && br
 if [ -n "${KELVARA_XVFB_PID:-}" ]; then
   # No display of the user's: walk through the wizard as a user would, photographing each
   # page: the language page, the loading page, the welcome page, every offer (the first is
-  # accepted, the others declined) and the finish page.
+  # accepted, the others declined), the download page and the finish page.
   drive() { "$wine" "$BUILD/tests/kelvara_driver.exe" "$@"; }
   shots="$BUILD/screenshots"
   mkdir -p "$shots"
@@ -55,9 +56,14 @@ if [ -n "${KELVARA_XVFB_PID:-}" ]; then
   for _ in $(seq 50); do drive text "$title" 1017 >/dev/null 2>&1 && break; sleep 0.2; done
   shoot 3_welcome
   drive click "$title" 1010 >/dev/null
-  page=0 last=""
-  for _ in $(seq 100); do
+  page=0 last="" downloading=""
+  for _ in $(seq 200); do
     drive text "$title" 1028 >/dev/null 2>&1 && break  # the finish page
+    if [ -z "$downloading" ] && drive text "$title" 1025 >/dev/null 2>&1; then
+      downloading=1
+      shoot 5_download                                  # the product arrives slowly
+    fi
+    if [ -n "$downloading" ]; then sleep 0.2; continue; fi
     text=$(drive text "$title" 1042 2>/dev/null || true)
     if [ -z "$text" ] || [ "$text" = "$last" ]; then sleep 0.2; continue; fi
     last=$text page=$((page + 1))
@@ -65,8 +71,11 @@ if [ -n "${KELVARA_XVFB_PID:-}" ]; then
     if [ "$page" = 1 ]; then button=1021; else button=1022; fi  # Accept the first, decline the rest
     drive click "$title" "$button" >/dev/null
   done
-  shoot 5_finish
+  shoot 6_finish
   echo "The wizard ran on a virtual display and showed $page offers; screenshots: $shots/demo_*.png"
+  echo "Downloaded product: $(ls "$WINEPREFIX"/drive_c/users/*/Downloads/TovantaNotesSetup.exe)"
+  echo "Installers started (each line one start, with its command line):"
+  cat "$BUILD/demo/installers.jsonl" 2>/dev/null || echo "none"
   drive syscommand "$title" 0xF060 >/dev/null || true
   wait "$wizard" || true
 else

@@ -16,6 +16,7 @@
 //   answer <button id> [ms]       press a button of the message box (1 OK, 2 Cancel)
 //   rect <title>                  window rectangle on the screen
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -324,6 +325,28 @@ int Run(const std::vector<std::wstring>& args) {
         if (!control) return Fail("control not found");
         const bool checked = SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
         std::printf("{\"checked\": %s}\n", checked ? "true" : "false");
+        return 0;
+    }
+    if (command == L"post") {
+        PostMessageW(top, static_cast<UINT>(number(2, 0)), static_cast<WPARAM>(number(3, 0)),
+                     static_cast<LPARAM>(number(4, 0)));
+        return 0;
+    }
+    if (command == L"progress") {
+        HWND bar = VisibleControl(top, static_cast<int>(number(2, 0)));
+        if (!bar) return Fail("control not found");
+        const bool marquee = (GetWindowLongW(bar, GWL_STYLE) & PBS_MARQUEE) != 0;
+        std::printf("{\"position\": %ld, \"marquee\": %s}\n",
+                    static_cast<long>(SendMessageW(bar, PBM_GETPOS, 0, 0)),
+                    marquee ? "true" : "false");
+        return 0;
+    }
+    // Posts to the page that holds the visible control.
+    if (command == L"postpage") {
+        HWND control = VisibleControl(top, static_cast<int>(number(2, 0)));
+        if (!control) return Fail("control not found");
+        PostMessageW(GetParent(control), static_cast<UINT>(number(3, 0)),
+                     static_cast<WPARAM>(number(4, 0)), static_cast<LPARAM>(number(5, 0)));
         return 0;
     }
     if (command == L"rect") {

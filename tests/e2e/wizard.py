@@ -1,5 +1,6 @@
 """Starts the installer under Wine and drives it through the project's driver program."""
 import json
+import shutil
 import os
 import subprocess
 import tempfile
@@ -80,6 +81,9 @@ class Driver:
     def checked(self, title, control_id):
         return self.run("checked", title, control_id)[0]["checked"]
 
+    def post(self, title, message, wparam=0, lparam=0):
+        self.run("post", title, message, wparam, lparam)
+
     def rect(self, title):
         return self.run("rect", title)[0]
 
@@ -115,3 +119,31 @@ def screenshot(name, driver=None, title=None):
         crop = ["-crop", f"{r['right'] - r['left']}x{r['bottom'] - r['top']}+{r['left']}+{r['top']}", "+repage"]
     subprocess.run(["import", "-window", "root", *crop, path], check=True, env=os.environ)
     return path
+
+
+def served_files(installers=(), **named):
+    """A fresh folder for the back end's /f/: the demo pictures, the test installer under
+    each name of installers, and each name=bytes of named."""
+    source = os.path.join(os.environ["KELVARA_SOURCE"], "tests", "backend", "demo", "files")
+    folder = tempfile.mkdtemp(prefix="files", dir=BUILD or None)
+    for name in os.listdir(source):
+        shutil.copy(os.path.join(source, name), folder)
+    for name in installers:
+        shutil.copy(os.environ["KELVARA_TEST_INSTALLER"], os.path.join(folder, name))
+    for name, data in named.items():
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(data)
+    return folder
+
+
+def windows_path(path):
+    """The Z: path under which a Wine program reaches a host file."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def installer_runs(log):
+    """The recorded starts of the test installer, in order."""
+    if not os.path.exists(log):
+        return []
+    with open(log, encoding="utf-8") as f:
+        return [json.loads(line) for line in f if line.strip()]

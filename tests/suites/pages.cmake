@@ -25,3 +25,6 @@ kelvara_e2e_test(e2e_classic_pages test_classic_pages.py)
 
 # The product build through its offers, against the test back end on port 443.
 kelvara_e2e_test(e2e_offers test_offers.py)
+
+# Both download pages through to the finish and error pages, with the test installers.
+kelvara_e2e_test(e2e_downloads test_downloads.py)

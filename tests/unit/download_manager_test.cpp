@@ -19,6 +19,7 @@
 #include <iostream>
 #include <tuple>
 #include <optional>
+#include <tuple>
 
 using namespace std::chrono;
 using Json = nlohmann::json;
@@ -82,6 +83,21 @@ protected:
         });
         m_window.Wait(download);
         return result;
+    }
+
+    DownloadManager::Result Download(const std::wstring& url, const DownloadTarget& target) {
+        DownloadManager::Result result;
+        Thread download([&] {
+            result = DownloadManager::GetInstance()->Download(url, m_window.get(), target);
+        });
+        m_window.Wait(download);
+        return result;
+    }
+
+    // A program to be started, into the working directory.
+    DownloadTarget Program(const std::wstring& fileName = L"", std::string sha256 = "") const {
+        return {ConfigurationManager::GetInstance()->m_workingDirectory, fileName, true,
+                std::move(sha256)};
     }
 
     std::wstring InWorkingDirectory(const std::wstring& name) const {
@@ -618,4 +634,58 @@ TEST_F(DownloadTest, CancelGivesAMemoryDownloadNull) {
     EXPECT_FALSE(bytes);
     EXPECT_LT(steady_clock::now() - start, seconds(5));
     EXPECT_EQ(m_backend.Requests().size(), 1u) << "no second attempt after a cancel";
+}
+
+// --- Files that will be started, and files already there ---------------------------------
+
+TEST_F(DownloadTest, AProgramIsFetchedOnlyOverHttpsAlsoAcrossRedirects) {
+    m_backend.SetRoutes({{"/f/plain.exe", {{"redirect", "http://localhost:443/f/app.exe"}}},
+                         {"/f/app.exe", {{"generate", 100}}}});
+    auto [ok, message] = Download(L"http://localhost/f/app.exe", Program());
+    EXPECT_FALSE(ok);
+    EXPECT_NE(message.find(L"only over HTTPS"), std::wstring::npos) << message.c_str();
+    EXPECT_TRUE(m_backend.Requests().empty());
+
+    std::tie(ok, message) = Download(L"https://localhost/f/plain.exe", Program());
+    EXPECT_FALSE(ok);
+    EXPECT_NE(message.find(L"only over HTTPS: http://localhost:443/f/app.exe"), std::wstring::npos)
+        << message.c_str();
+    EXPECT_FALSE(PathFileExistsW(InWorkingDirectory(L"plain.exe").c_str()));
+}
+
+TEST_F(DownloadTest, AFailedDownloadLeavesTheFileAlreadyThereAndNoPartialFile) {
+    const std::wstring path = InWorkingDirectory(L"kept.exe");
+    {
+        win32::unique_file file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        WriteFile(file.get(), "mine", 4, &written, nullptr);
+    }
+    m_backend.SetRoutes({{"/f/cut.exe", {{"generate", 100000}, {"cut_after", 5000}}}});
+    const auto [ok, message] = Download(L"https://localhost/f/cut.exe", Program(L"kept.exe"));
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(ReadBytes(path).value_or(""), "mine");
+    EXPECT_FALSE(PathFileExistsW((path + L".part").c_str()));
+
+    m_backend.SetRoutes({{"/f/new.exe", {{"generate", 3000}}}});
+    const auto [replaced, failure] = Download(L"https://localhost/f/new.exe", Program(L"kept.exe"));
+    EXPECT_TRUE(replaced) << failure.c_str();
+    EXPECT_TRUE(IsPattern(ReadBytes(path).value_or(""), 3000)) << "a complete file replaces it";
+    DeleteFileW(path.c_str());
+}
+
+TEST_F(DownloadTest, AFileThatDoesNotMatchItsDigestIsAFailureAndLeavesNothing) {
+    m_backend.SetRoutes({{"/f/signed.exe", {{"text", "abc"}}}});
+    const std::string abc = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+    auto [ok, message] = Download(L"https://localhost/f/signed.exe", Program(L"", abc));
+    EXPECT_TRUE(ok) << message.c_str();
+    const std::wstring path = InWorkingDirectory(L"signed.exe");
+    EXPECT_EQ(ReadBytes(path).value_or(""), "abc");
+    DeleteFileW(path.c_str());
+
+    std::tie(ok, message) =
+        Download(L"https://localhost/f/signed.exe", Program(L"", std::string(64, '0')));
+    EXPECT_FALSE(ok);
+    EXPECT_NE(message.find(L"SHA-256"), std::wstring::npos) << message.c_str();
+    EXPECT_FALSE(PathFileExistsW(path.c_str()));
 }

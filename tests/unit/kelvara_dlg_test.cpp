@@ -4,6 +4,7 @@
 #include "app/kelvara_dlg.h"
 #include "base/gate.h"
 #include "config/configuration_manager.h"
+#include "offers/package.h"
 #include "res/resource.h"
 #include "ui/message_box.h"
 #include "test_backend.h"
@@ -109,10 +110,10 @@ void PressKey(HWND host, UINT key) {
     }
 }
 
-// The loading page fetches its configuration from the test back end: waits, handling the
-// host's messages, until the host has moved past the loading page.
-void CompleteLoading(HWND host) {
-    for (int i = 0; i < 400 && Shows(host, IDC_PROGRESS); ++i) {
+// Handles the host's messages for up to 10 s, until done() holds.
+template <typename Done>
+void PumpUntil(Done done) {
+    for (int i = 0; i < 400 && !done(); ++i) {
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&message);
@@ -120,7 +121,20 @@ void CompleteLoading(HWND host) {
         }
         Sleep(25);
     }
+}
+
+// The loading page fetches its configuration from the test back end: waits until the host
+// has moved past the loading page.
+void CompleteLoading(HWND host) {
+    PumpUntil([host] { return !Shows(host, IDC_PROGRESS); });
     EXPECT_FALSE(Shows(host, IDC_PROGRESS)) << "the configuration was loaded";
+}
+
+// The download page fetches the main product from the test back end: waits until the
+// finish page shows.
+void CompleteDownloads(HWND host) {
+    PumpUntil([host] { return Shows(host, IDC_FINISH); });
+    EXPECT_TRUE(Shows(host, IDC_FINISH)) << "the main product was downloaded";
 }
 
 // The system menu's Close items; each finish page or error page shown adds one.
@@ -134,10 +148,17 @@ int CloseItems(HWND host) {
 class HostTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        // A configuration without offers.
+        // A configuration without offers, and its main product.
         m_backend.SetRoutes(
             {{"/o",
-              {{"json", {{"i", {{"ct", "Vexa Paint"}, {"cu", "https://localhost/f/v.exe"}}}}}}}});
+              {{"json",
+                {{"i",
+                  {{"ct", "Vexa Paint"},
+                   {"cu", "https://localhost/f/v.exe"},
+                   {"cf", "kelvara host test.exe"}}}}}}},
+             {"/f/v.exe", {{"text", "MZ"}}},
+             // Slow deliveries: the events of the download page outlast the finish page.
+             {"/zbd", {{"status", 200}, {"delay", 1}}}});
         m_directory = wizard_test::TempFolder() + L"kelvara host test " +
                       std::to_wstring(GetCurrentProcessId());
         CreateDirectoryW(m_directory.c_str(), nullptr);
@@ -151,6 +172,8 @@ protected:
     void TearDown() override {
         SetMessageBoxHook({});
         RemoveDirectoryW(m_directory.c_str());
+        DeleteFileW((m_config->m_downloadFolder + L"\\kelvara host test.exe").c_str());
+        m_config->m_downloadedFilePath.clear();
         m_config->m_workingDirectory = m_saved.workingDirectory;
         m_config->m_productTitle = m_saved.productTitle;
         m_config->m_btMode = m_saved.btMode;
@@ -173,6 +196,51 @@ protected:
     std::vector<int> m_answers;
 };
 
+// Closing cancels downloads for the rest of the process: the tests that download come first.
+TEST_F(HostTest, FinishDeletesTheWorkingDirectoryWithItsFilesAndEndsWithOne) {
+    const std::wstring file = m_directory + L"\\offer.exe";
+    CloseHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    const INT_PTR result = RunWizard([this](HWND host) {
+        Click(host, IDC_NEXT);
+        CompleteLoading(host);
+        Click(host, IDC_NEXT);
+        CompleteDownloads(host);
+        m_config->m_downloadedFilePath.clear();  // nothing to launch: Finish starts nothing
+        Click(host, IDC_FINISH);
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_FALSE(WorkingDirectoryExists());
+    EXPECT_TRUE(m_config->m_mainPackage->EventsClosed())
+        << "Finish waits for the main product's event 3";
+}
+
+TEST_F(HostTest, BackFromTheLicensePageReturnsToTheLanguagePageAndNextSkipsLoading) {
+    m_config->m_btMode = true;
+    const INT_PTR result = RunWizard([this](HWND host) {
+        EXPECT_TRUE(Shows(host, IDC_SPLASH_TEXT_BT));
+        EXPECT_FALSE(Shows(host, IDC_LANGUAGES)) << "the BT language page keeps the list hidden";
+        Click(host, IDC_NEXT);
+        CompleteLoading(host);
+        EXPECT_TRUE(Shows(host, IDC_LICENSE_EULA));
+
+        Click(host, IDC_BACK);
+        EXPECT_TRUE(Shows(host, IDC_SPLASH_TEXT_BT));
+        // Nothing lies before the first page, and the keys neither leave nor end it.
+        EXPECT_FALSE(GetDlgItem(ShownPage(host), IDC_BACK));
+        PressKey(host, VK_ESCAPE);
+        PressKey(host, VK_RETURN);
+        EXPECT_TRUE(Shows(host, IDC_SPLASH_TEXT_BT));
+        Click(host, IDC_NEXT);
+        EXPECT_TRUE(Shows(host, IDC_LICENSE_EULA));
+        Click(host, IDC_AGREE);
+        CompleteDownloads(host);
+        m_config->m_downloadedFilePath.clear();
+        Click(host, IDC_FINISH);
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_THAT(m_questions, IsEmpty());
+}
+
 TEST_F(HostTest, LoadedConfigurationShowsTheProductAndLeadsToTheFinishPage) {
     const INT_PTR result = RunWizard([this](HWND host) {
         EXPECT_TRUE(Shows(host, IDC_SPLASH_TEXT));
@@ -190,8 +258,9 @@ TEST_F(HostTest, LoadedConfigurationShowsTheProductAndLeadsToTheFinishPage) {
                   L"Vexa Paint");
 
         Click(host, IDC_NEXT);
-        EXPECT_TRUE(Shows(host, IDC_FINISH));
-        EXPECT_EQ(CloseItems(host), closeItems + 1) << "the finish page adds a Close item";
+        EXPECT_EQ(CloseItems(host), closeItems - 1) << "no closing during the download";
+        CompleteDownloads(host);
+        EXPECT_EQ(CloseItems(host), closeItems) << "the finish page restores the Close item";
         EXPECT_FALSE(GetWindowLongW(host, GWL_STYLE) & WS_MINIMIZEBOX);
         // Nothing lies beyond the last page, and the keys neither end nor leave it.
         EXPECT_FALSE(GetDlgItem(ShownPage(host), IDC_NEXT));
@@ -207,19 +276,6 @@ TEST_F(HostTest, LoadedConfigurationShowsTheProductAndLeadsToTheFinishPage) {
     EXPECT_THAT(m_questions, IsEmpty());
     EXPECT_FALSE(WorkingDirectoryExists());
     EXPECT_TRUE(m_config->m_closing);
-}
-
-TEST_F(HostTest, FinishDeletesTheWorkingDirectoryWithItsFilesAndEndsWithOne) {
-    const std::wstring file = m_directory + L"\\offer.exe";
-    CloseHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    const INT_PTR result = RunWizard([](HWND host) {
-        Click(host, IDC_NEXT);
-        CompleteLoading(host);
-        Click(host, IDC_NEXT);
-        Click(host, IDC_FINISH);
-    });
-    EXPECT_EQ(result, 1);
-    EXPECT_FALSE(WorkingDirectoryExists());
 }
 
 TEST_F(HostTest, CloseBoxAsksUntilTheRunIsOverAndCancelKeepsTheWizard) {
@@ -241,30 +297,17 @@ TEST_F(HostTest, CloseBoxAsksUntilTheRunIsOverAndCancelKeepsTheWizard) {
     EXPECT_FALSE(WorkingDirectoryExists());
 }
 
-TEST_F(HostTest, BackFromTheLicensePageReturnsToTheLanguagePageAndNextSkipsLoading) {
-    m_config->m_btMode = true;
-    const INT_PTR result = RunWizard([](HWND host) {
-        EXPECT_TRUE(Shows(host, IDC_SPLASH_TEXT_BT));
-        EXPECT_FALSE(Shows(host, IDC_LANGUAGES)) << "the BT language page keeps the list hidden";
-        Click(host, IDC_NEXT);
-        CompleteLoading(host);
-        EXPECT_TRUE(Shows(host, IDC_LICENSE_EULA));
-
-        Click(host, IDC_BACK);
-        EXPECT_TRUE(Shows(host, IDC_SPLASH_TEXT_BT));
-        // Nothing lies before the first page, and the keys neither leave nor end it.
-        EXPECT_FALSE(GetDlgItem(ShownPage(host), IDC_BACK));
-        PressKey(host, VK_ESCAPE);
-        PressKey(host, VK_RETURN);
-        EXPECT_TRUE(Shows(host, IDC_SPLASH_TEXT_BT));
-        Click(host, IDC_NEXT);
-        EXPECT_TRUE(Shows(host, IDC_LICENSE_EULA));
-        Click(host, IDC_AGREE);
-        EXPECT_TRUE(Shows(host, IDC_FINISH));
-        Click(host, IDC_FINISH);
+TEST_F(HostTest, TheErrorPageShownAgainAddsNoSecondCloseItem) {
+    RunWizard([](HWND host) {
+        const int closeItems = CloseItems(host);
+        SendMessageW(host, WM_COMMAND, MAKEWPARAM(IDC_SHOW_ERROR_PAGE, BN_CLICKED), 0);
+        SendMessageW(host, WM_COMMAND, MAKEWPARAM(IDC_SHOW_ERROR_PAGE, BN_CLICKED), 0);
+        EXPECT_EQ(CloseItems(host), closeItems);
+        DeleteMenu(GetSystemMenu(host, FALSE), SC_CLOSE, MF_BYCOMMAND);
+        SendMessageW(host, WM_COMMAND, MAKEWPARAM(IDC_SHOW_ERROR_PAGE, BN_CLICKED), 0);
+        EXPECT_EQ(CloseItems(host), closeItems) << "a missing item comes back once";
+        SendMessageW(host, WM_CLOSE, 0, 0);
     });
-    EXPECT_EQ(result, 1);
-    EXPECT_THAT(m_questions, IsEmpty());
 }
 
 }  // namespace
