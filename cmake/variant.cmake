@@ -33,10 +33,10 @@ function(kelvara_add_variant target output_name wizard_type bt_mode classic_mode
   add_library(${target}_settings OBJECT ${settings})
   target_include_directories(${target}_settings PRIVATE ${CMAKE_SOURCE_DIR})
 
-  # cow_string.cpp and sso_string.cpp are linked directly, not from the core library: the
-  # linker must meet their members before the standard library's exception classes ask.
+  # The standard exceptions' own members (base/cow_*.cpp) are linked directly, not from the
+  # core library: the linker must meet them before the standard library's objects for them.
   add_executable(${target} WIN32 ${CMAKE_SOURCE_DIR}/app/main.cpp
-                 ${CMAKE_SOURCE_DIR}/base/cow_string.cpp ${CMAKE_SOURCE_DIR}/base/sso_string.cpp
+                 ${CMAKE_SOURCE_DIR}/base/cow_string.cpp ${CMAKE_SOURCE_DIR}/base/cow_stdexcept.cpp
                  ${CMAKE_SOURCE_DIR}/res/kelvara.rc)
   kelvara_size_optimised(${target})
   set_target_properties(${target} PROPERTIES OUTPUT_NAME ${output_name})

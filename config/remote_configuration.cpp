@@ -24,7 +24,7 @@ const json* Find(const json& object, const char* key) {
 // A string member's bytes; the JSON library's type_error for any other type.
 std::string RequiredText(const json& object, const char* key) {
     const json* value = Find(object, key);
-    if (!value) throw std::invalid_argument(std::string("missing member ") + key);
+    if (!value) throw std::invalid_argument((std::string("missing member ") + key).c_str());
     return value->get<std::string>();
 }
 

@@ -3,4 +3,4 @@ kelvara_unit_test(thread_test SOURCES unit/thread_test.cpp)
 # The JSON reader and writer, and the standard exceptions with the program's own message
 # strings.
 kelvara_unit_test(json_text_test SOURCES unit/json_text_test.cpp unit/std_exceptions_test.cpp
-                  ${CMAKE_SOURCE_DIR}/base/cow_string.cpp ${CMAKE_SOURCE_DIR}/base/sso_string.cpp)
+                  ${CMAKE_SOURCE_DIR}/base/cow_string.cpp ${CMAKE_SOURCE_DIR}/base/cow_stdexcept.cpp)
