@@ -1,5 +1,5 @@
-// The standard exception classes with the program's own message strings and constructors
-// (base/cow_string.cpp, base/cow_stdexcept.cpp), linked into this test as into the program.
+// The standard exception classes with the program's own members of their message strings
+// (base/cow_string.cpp), linked into this test as into the program.
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
