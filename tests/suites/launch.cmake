@@ -7,7 +7,7 @@ add_custom_command(OUTPUT ${KELVARA_ARCHIVES}/top.zip
   DEPENDS test_installer ${CMAKE_SOURCE_DIR}/tests/fixtures/make_archives.py)
 add_custom_target(test_archives DEPENDS ${KELVARA_ARCHIVES}/top.zip)
 
-kelvara_unit_test(launch_test SOURCES unit/launch_test.cpp)
+kelvara_unit_test(launch_test APART SOURCES unit/launch_test.cpp)
 add_dependencies(launch_test test_archives test_installer)
 
 kelvara_unit_test(url_pattern_test SOURCES unit/url_pattern_test.cpp)
